@@ -1,0 +1,29 @@
+# The application ships as a nested bundle: the launcher is the outer bundle's executable and the
+# main program is a bundle of its own inside the launcher's folder. Both programs do path arithmetic
+# on this tree, so the build lays it out exactly.
+set(NULLWELL_PRODUCT "Ostrivan Nullwell")
+set(NULLWELL_LAUNCHER_NAME "ostrivan-nullwell")
+set(NULLWELL_OUTER_BUNDLE "${CMAKE_BINARY_DIR}/${NULLWELL_PRODUCT}.app")
+set(NULLWELL_OUTER_MACOS "${NULLWELL_OUTER_BUNDLE}/Contents/MacOS")
+set(NULLWELL_INNER_BUNDLE "${NULLWELL_OUTER_MACOS}/${NULLWELL_PRODUCT}.app")
+set(NULLWELL_INNER_MACOS "${NULLWELL_INNER_BUNDLE}/Contents/MacOS")
+set(NULLWELL_RESOURCES "${NULLWELL_INNER_BUNDLE}/Contents/Resources")
+file(MAKE_DIRECTORY "${NULLWELL_INNER_MACOS}" "${NULLWELL_RESOURCES}")
+
+# Where `cmake --install` puts the bundle, below the prefix.
+set(NULLWELL_INSTALL_DIR "lib/ostrivan-nullwell")
+set(NULLWELL_INSTALLED_MAIN
+    "${CMAKE_INSTALL_PREFIX}/${NULLWELL_INSTALL_DIR}/${NULLWELL_PRODUCT}.app/Contents/MacOS/${NULLWELL_PRODUCT}.app/Contents/MacOS/${NULLWELL_PRODUCT}")
+set(NULLWELL_INSTALLED_LAUNCHER
+    "${CMAKE_INSTALL_PREFIX}/${NULLWELL_INSTALL_DIR}/${NULLWELL_PRODUCT}.app/Contents/MacOS/${NULLWELL_LAUNCHER_NAME}")
+
+# Adds every .cpp/.h below the given folders to a target; new classes need no edit here.
+function(nullwell_glob_sources target)
+    set(files)
+    foreach(dir IN LISTS ARGN)
+        file(GLOB found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+        list(APPEND files ${found})
+    endforeach()
+    list(FILTER files EXCLUDE REGEX "/main\\.cpp$")
+    target_sources(${target} PRIVATE ${files})
+endfunction()
