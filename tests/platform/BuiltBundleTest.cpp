@@ -26,8 +26,9 @@ TEST(BuiltBundle, HasTheNestedLayout)
     const QString launcher = outer() + QStringLiteral("/Contents/MacOS/" NULLWELL_LAUNCHER_NAME);
     const QString mainProgram = inner() + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT);
     EXPECT_TRUE(QFileInfo(launcher).isExecutable()) << launcher.toStdString();
-    if (NULLWELL_HAVE_MAIN_PROGRAM)
+    if (NULLWELL_HAVE_MAIN_PROGRAM) {
         EXPECT_TRUE(QFileInfo(mainProgram).isExecutable()) << mainProgram.toStdString();
+    }
     EXPECT_EQ(Bundle::bundlePathForExecutable(mainProgram), inner());
     EXPECT_EQ(Bundle::bundlePathForExecutable(launcher), outer());
 

@@ -1,0 +1,109 @@
+#include "ImageLibrary.h"
+
+#include "platform/Bundle.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
+
+namespace {
+
+QMutex &cacheMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QHash<QString, QPixmap> &cache()
+{
+    static QHash<QString, QPixmap> images;
+    return images;
+}
+
+qreal screenRatio()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? qMax<qreal>(1.0, screen->devicePixelRatio()) : 1.0;
+}
+
+} // namespace
+
+QString ImageLibrary::filePath(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    const QString folder = Bundle::mainBundle().resourcePath() + QLatin1Char('/');
+    for (const char *ending : {".svg", ".png"}) {
+        const QString path = folder + name + QLatin1String(ending);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
+QSize ImageLibrary::sizeOfImage(const QString &name)
+{
+    const QString path = filePath(name);
+    if (path.isEmpty())
+        return QSize();
+    if (path.endsWith(QLatin1String(".svg"))) {
+        QSvgRenderer renderer(path);
+        return renderer.isValid() ? renderer.defaultSize() : QSize();
+    }
+    return QImageReader(path).size();
+}
+
+QPixmap ImageLibrary::imageNamed(const QString &name)
+{
+    const QString path = filePath(name);
+    if (path.isEmpty())
+        return QPixmap();
+    {
+        QMutexLocker lock(&cacheMutex());
+        auto it = cache().constFind(path);
+        if (it != cache().constEnd())
+            return it.value();
+    }
+    QPixmap pixmap;
+    if (path.endsWith(QLatin1String(".svg"))) {
+        QSvgRenderer renderer(path);
+        if (renderer.isValid()) {
+            const qreal ratio = screenRatio();
+            const QSize size = renderer.defaultSize();
+            QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            renderer.render(&painter);
+            painter.end();
+            image.setDevicePixelRatio(ratio);
+            pixmap = QPixmap::fromImage(image);
+        }
+    } else {
+        pixmap.load(path);
+    }
+    QMutexLocker lock(&cacheMutex());
+    cache().insert(path, pixmap);
+    return pixmap;
+}
+
+void ImageLibrary::draw(QPainter *painter, const QString &name, const QRectF &target)
+{
+    const QString path = filePath(name);
+    if (path.isEmpty() || !painter)
+        return;
+    if (path.endsWith(QLatin1String(".svg"))) {
+        QSvgRenderer renderer(path);
+        renderer.render(painter, target);
+        return;
+    }
+    painter->drawPixmap(target, imageNamed(name), QRectF());
+}
+
+void ImageLibrary::clearCache()
+{
+    QMutexLocker lock(&cacheMutex());
+    cache().clear();
+}
