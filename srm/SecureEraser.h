@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
@@ -27,6 +28,8 @@ public:
 
     RandomStream &random() { return m_random; }
     const std::vector<Pass> &passes() const { return m_passes; }
+    // Replaces the method's passes (tests of a single pattern).
+    void setPasses(std::vector<Pass> passes) { m_passes = std::move(passes); }
 
 private:
     bool eraseAt(int dirFd, const std::string &name, const std::string &display);
