@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -119,15 +118,15 @@ bool RandomStream::fill(unsigned char *buffer, std::size_t length)
             return fillFromKernel(buffer, length);
     }
     m_streamBytes += length;
-    // The key stream is the cipher's output over zeros.
-    std::memset(buffer, 0, length);
+    // The key stream is the cipher's output over zeros, made in pieces that stay in the cache.
+    static const unsigned char zeros[kPiece] = {};
     std::size_t done = 0;
     while (done < length) {
-        const int chunk = int(std::min<std::size_t>(length - done, std::size_t(INT_MAX / 2)));
+        const int piece = int(std::min(length - done, kPiece));
         int written = 0;
-        if (m_api->encryptUpdate(m_context, buffer + done, &written, buffer + done, chunk) != 1 || written != chunk)
+        if (m_api->encryptUpdate(m_context, buffer + done, &written, zeros, piece) != 1 || written != piece)
             return fillFromKernel(buffer, length);
-        done += std::size_t(chunk);
+        done += std::size_t(piece);
     }
     return true;
 }

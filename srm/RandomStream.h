@@ -38,6 +38,7 @@ private:
     bool m_keyStreamAllowed = true;
     unsigned long long m_streamBytes = 0;
     static constexpr unsigned long long kRekeyBytes = 1ull << 36;
+    static constexpr std::size_t kPiece = 64 * 1024;
     struct Api;
     Api *m_api = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -206,8 +207,9 @@ bool SecureEraser::eraseRegularFile(int dirFd, const std::string &name, const st
 
 bool SecureEraser::overwriteDescriptor(int fd, std::uint64_t length, const std::string &label)
 {
+    // Not zeroed: a small file touches only the first pages of it.
     if (!m_buffer)
-        m_buffer = std::make_unique<unsigned char[]>(kBufferSize);
+        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     const std::size_t count = m_passes.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (m_options.verbose) {
@@ -223,34 +225,78 @@ bool SecureEraser::overwriteDescriptor(int fd, std::uint64_t length, const std::
     return true;
 }
 
+bool SecureEraser::writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t written = ::pwrite(fd, data + done, length - done, off_t(offset + done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        done += std::size_t(written);
+    }
+    return true;
+}
+
 bool SecureEraser::writePass(int fd, std::uint64_t length, const Pass &pass)
 {
     unsigned char *buffer = m_buffer.get();
-    const std::size_t first = std::size_t(std::min<std::uint64_t>(length, kBufferSize));
+    const auto chunkAt = [length](std::uint64_t offset) {
+        return std::size_t(std::min<std::uint64_t>(length - offset, kBufferSize));
+    };
     if (!pass.random) {
+        const std::size_t first = chunkAt(0);
         for (std::size_t i = 0; i < first; ++i)
             buffer[i] = pass.pattern[i % pass.patternLength];
+        for (std::uint64_t offset = 0; offset < length; offset += chunkAt(offset)) {
+            if (!writeChunk(fd, buffer, chunkAt(offset), offset))
+                return false;
+        }
+        return true;
     }
-    std::uint64_t offset = 0;
-    while (offset < length) {
-        const std::size_t chunk = std::size_t(std::min<std::uint64_t>(length - offset, kBufferSize));
-        if (pass.random && !m_random.fill(buffer, chunk)) {
+
+    if (length <= kBufferSize) {
+        if (!m_random.fill(buffer, std::size_t(length))) {
             errno = EIO;
             return false;
         }
-        std::size_t done = 0;
-        while (done < chunk) {
-            const ssize_t written = ::pwrite(fd, buffer + done, chunk - done, off_t(offset + done));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0) {
-                if (written == 0)
-                    errno = EIO;
-                return false;
-            }
-            done += std::size_t(written);
+        return writeChunk(fd, buffer, std::size_t(length), 0);
+    }
+    // Large files: the next chunk's random data is made on a second thread while this one is
+    // written, so the pass runs at the disk's speed rather than at the sum of both.
+    if (!m_spare)
+        m_spare = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    unsigned char *current = buffer;
+    unsigned char *next = m_spare.get();
+    if (!m_random.fill(current, chunkAt(0))) {
+        errno = EIO;
+        return false;
+    }
+    for (std::uint64_t offset = 0; offset < length;) {
+        const std::size_t chunk = chunkAt(offset);
+        const std::uint64_t following = offset + chunk;
+        std::future<bool> prepared;
+        if (following < length) {
+            const std::size_t nextChunk = chunkAt(following);
+            prepared = std::async(std::launch::async, [this, next, nextChunk] { return m_random.fill(next, nextChunk); });
         }
-        offset += chunk;
+        const bool written = writeChunk(fd, current, chunk, offset);
+        const int writeError = errno;
+        const bool filled = !prepared.valid() || prepared.get();
+        if (!written) {
+            errno = writeError;
+            return false;
+        }
+        if (!filled) {
+            errno = EIO;
+            return false;
+        }
+        std::swap(current, next);
+        offset = following;
     }
     return true;
 }

@@ -36,6 +36,7 @@ private:
     bool eraseRegularFile(int dirFd, const std::string &name, const std::string &display, const struct stat &info);
     bool eraseFolder(int dirFd, const std::string &name, const std::string &display);
     bool writePass(int fd, std::uint64_t length, const Pass &pass);
+    static bool writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset);
     std::string randomNameLike(const std::string &name);
     bool fail(const std::string &display, const std::string &reason);
     bool failErrno(const std::string &display, const std::string &what, int error);
@@ -44,6 +45,7 @@ private:
     std::vector<Pass> m_passes;
     RandomStream m_random;
     std::unique_ptr<unsigned char[]> m_buffer;
+    std::unique_ptr<unsigned char[]> m_spare; // second random buffer of large files
     std::FILE *m_out;
     std::FILE *m_err;
 };
