@@ -4,8 +4,9 @@
 #   bench/srm_bench.sh [build-dir]          (SIZE_MIB=512 FILES=2000 WORKDIR=/var/tmp by default)
 #
 # 1. One file of SIZE_MIB per method, overwritten with the method's passes (no final zero pass, so
-#    the pass counts are equal), against dd (conv=notrunc,fdatasync, the same number of passes) and
-#    `shred -n N` (its random passes, synced). dd copies random bytes made beforehand in tmpfs, so
+#    the pass counts are equal) and removed, against dd (conv=notrunc,fdatasync, the same number of
+#    passes, then rm) and `shred -u -n N` (its random passes, synced, then removal). Freeing the
+#    blocks of a large file is not free (a discard-mounted disk trims them), so every peer removes. dd copies random bytes made beforehand in tmpfs, so
 #    it measures the disk alone; a dd of zeros is shown too, since virtual disks often store zeros
 #    faster than any other data.
 # 2. The random source: a single random pass onto tmpfs, where syncing costs nothing.
@@ -46,19 +47,22 @@ for spec in "s:1:HMG Infosec Standard 5" "E:3:U.S. Army AR380-19" "m:7:DoD 5220.
     for ((i = 0; i < passes; i++)); do
         dd if="$shm/random" of="$file" bs=1M count="$size_mib" conv=notrunc,fdatasync status=none
     done
+    rm -f "$file"
     t1=$(now)
     dd_s=$(elapsed "$t0" "$t1")
 
+    make_file "$file"
     t0=$(now)
     for ((i = 0; i < passes; i++)); do
         dd if=/dev/zero of="$file" bs=1M count="$size_mib" conv=notrunc,fdatasync status=none
     done
+    rm -f "$file"
     t1=$(now)
     dd0_s=$(elapsed "$t0" "$t1")
 
-    t0=$(now); shred -n "$passes" "$file"; t1=$(now)
+    make_file "$file"
+    t0=$(now); shred -u -n "$passes" "$file"; t1=$(now)
     shred_s=$(elapsed "$t0" "$t1")
-    rm -f "$file"
 
     # Time per pass relative to the peer's: above 1 means srm is faster.
     printf '%-26s %6s %8.2f %8.2f %9.2f %8.2f %8s %8s %9s\n' "$name" "$passes" "$srm_s" "$dd_s" "$dd0_s" "$shred_s" \

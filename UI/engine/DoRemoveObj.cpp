@@ -25,6 +25,7 @@ DoRemoveObj::DoRemoveObj(const QStringList &arr, QObject *parent) : QObject(pare
 DoRemoveObj::~DoRemoveObj()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    ProcessRunner::releaseAll(m_retired);
 }
 
 DoRemoveObjDelegate *DoRemoveObj::delegate() const
@@ -85,7 +86,7 @@ void DoRemoveObj::doneErasing(const Notification *notification)
         return;
     ++m_idx;
     if (m_pEraser)
-        m_pEraser.release()->deleteLater();
+        ProcessRunner::retire(m_retired, std::move(m_pEraser));
     if (m_idx < m_allFilesArr.size())
         runTaskWithPath();
     else

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class ProcessRunner;
 struct Notification;
@@ -40,6 +41,7 @@ private:
     void sendEnd();
 
     std::unique_ptr<ProcessRunner> m_pEraser;
+    std::vector<std::unique_ptr<ProcessRunner>> m_retired;
     QString m_filePathStr;
     QStringList m_allFilesArr;
     int m_idx = 0;

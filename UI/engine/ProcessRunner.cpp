@@ -3,6 +3,7 @@
 #include "platform/NotificationCenter.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 
 const QString ProcessRunner::kTaskDidTerminateNotification = QStringLiteral("NSTaskDidTerminateNotification");
@@ -39,7 +40,27 @@ void ProcessRunner::postTermination(bool failedToStart)
     }
     m_posted = true;
     m_failedToStart = failedToStart;
+    m_delivering = true;
+    QPointer<ProcessRunner> self(this);
     NotificationCenter::defaultCenter().postNotification(kTaskDidTerminateNotification, this);
+    if (self)
+        m_delivering = false;
+}
+
+void ProcessRunner::retire(Retired &retired, std::unique_ptr<ProcessRunner> runner)
+{
+    std::erase_if(retired, [](const std::unique_ptr<ProcessRunner> &old) { return !old->isDelivering(); });
+    if (runner)
+        retired.push_back(std::move(runner));
+}
+
+void ProcessRunner::releaseAll(Retired &retired)
+{
+    for (std::unique_ptr<ProcessRunner> &runner : retired) {
+        if (runner->isDelivering())
+            runner.release()->deleteLater();
+    }
+    retired.clear();
 }
 
 void ProcessRunner::beginLaunch()

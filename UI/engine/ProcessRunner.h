@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QProcess;
 
@@ -33,6 +34,14 @@ public:
     virtual bool isRunning() const = 0;
     // Whether the child ended because it could not be started after all.
     bool failedToStart() const { return m_failedToStart; }
+    // Whether its end is being delivered right now (it must not be destroyed then).
+    bool isDelivering() const { return m_delivering; }
+
+    // Runners that are done with: destroyed as soon as none of them is inside its own delivery.
+    using Retired = std::vector<std::unique_ptr<ProcessRunner>>;
+    static void retire(Retired &retired, std::unique_ptr<ProcessRunner> runner);
+    // For the owner's teardown: what cannot go now goes from the event loop.
+    static void releaseAll(Retired &retired);
 
 protected:
     void postTermination(bool failedToStart);
@@ -45,6 +54,7 @@ private:
     bool m_failedToStart = false;
     bool m_posted = false;
     bool m_launching = false;
+    bool m_delivering = false;
     bool m_failedWhileLaunching = false;
 };
 

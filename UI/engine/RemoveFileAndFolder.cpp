@@ -65,6 +65,7 @@ RemoveFileAndFolder::RemoveFileAndFolder(QObject *parent) : QObject(parent) {}
 RemoveFileAndFolder::~RemoveFileAndFolder()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    ProcessRunner::releaseAll(m_retired);
 }
 
 RemoveFileAndFolderDelegate *RemoveFileAndFolder::delegate() const
@@ -222,8 +223,7 @@ void RemoveFileAndFolder::doneErasing(const Notification *notification)
 
     ++m_idx;
     if (m_pEraser) {
-        // The runner posted the notification being delivered; it goes once the delivery is over.
-        m_pEraser.release()->deleteLater();
+        ProcessRunner::retire(m_retired, std::move(m_pEraser));
     }
 
     if (m_idx >= m_allFilesArr.size() || m_isCancel) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class ProcessRunner;
 struct Notification;
@@ -72,6 +73,7 @@ private:
     void finishDirectItem(const FileObjPtr &item);
 
     std::unique_ptr<ProcessRunner> m_pEraser;
+    std::vector<std::unique_ptr<ProcessRunner>> m_retired;
     QString m_filePathStr;
     FileObjList m_allFilesArr;
     FileObjList m_deleteErrorArr;

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <fcntl.h>
+#include <csignal>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -298,6 +299,37 @@ TEST_F(WorkerTest, MissingOrUnstartableToolFailsEachItemAndGoesOn)
         EXPECT_EQ(m_delegate.fails, 1) << script.constData();
         EXPECT_EQ(m_delegate.ends, 1);
     }
+}
+
+TEST_F(WorkerTest, ToolThatVanishesMidRunFailsTheRestWithoutHarmingTheEndedChild)
+{
+    // The first child removes the tool: the next launch fails while the first end is delivered.
+    installTool(QStringLiteral("rm -f -- \"$2\" \"$0\"\n"));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2);
+    EXPECT_EQ(m_delegate.endItems.size(), 3);
+}
+
+TEST_F(WorkerTest, WorkerReleasedDuringARunLeavesNoChildBehind)
+{
+    const QString started = m_files.filePath(QStringLiteral("started"));
+    installTool(QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(started));
+    auto worker = std::make_unique<RemoveFileAndFolder>();
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(makeFile("a"), 6)});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(started).size() > 0; }));
+    QFile pidFile(started);
+    pidFile.open(QIODevice::ReadOnly);
+    const pid_t pid = pid_t(pidFile.readAll().trimmed().toInt());
+    ASSERT_GT(pid, 0);
+    worker.reset();
+    EXPECT_TRUE(waitUntil([&] { return ::kill(pid, 0) != 0; }, 5000)) << "the child was stopped";
+    EXPECT_EQ(m_delegate.ends, 0);
 }
 
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
