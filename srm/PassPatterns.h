@@ -8,10 +8,10 @@ namespace srm {
 
 // The overwrite methods offered by the application's settings.
 enum class Method {
-    Gutmann,     // 35 passes (no method flag)
-    Single,      // -s: 1 pass
-    ThreePass,   // -E: 3 passes
-    SevenPass,   // -m: 7 passes
+    Gutmann,   // 35 passes (no method flag)
+    Single,    // -s: 1 pass
+    ThreePass, // -E: 3 passes
+    SevenPass, // -m: 7 passes
 };
 
 // One overwrite pass: random data, or a 1- or 3-byte pattern repeated over the whole file.

@@ -21,8 +21,7 @@ struct RandomStream::Api
 };
 
 namespace {
-template <typename T>
-bool lookUp(void *library, const char *name, T &target)
+template <typename T> bool lookUp(void *library, const char *name, T &target)
 {
     target = reinterpret_cast<T>(::dlsym(library, name));
     return target != nullptr;
@@ -76,20 +75,23 @@ bool RandomStream::startKeyStream()
         m_library = ::dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
         if (!m_library)
             return false;
-    auto api = new Api;
-    if (!lookUp(m_library, "EVP_CIPHER_CTX_new", api->newContext) || !lookUp(m_library, "EVP_CIPHER_CTX_free", api->freeContext)
-        || !lookUp(m_library, "EVP_chacha20", api->chacha20) || !lookUp(m_library, "EVP_EncryptInit_ex", api->encryptInit)
-        || !lookUp(m_library, "EVP_EncryptUpdate", api->encryptUpdate)) {
-        delete api;
-        return false;
+        auto api = new Api;
+        if (!lookUp(m_library, "EVP_CIPHER_CTX_new", api->newContext) ||
+            !lookUp(m_library, "EVP_CIPHER_CTX_free", api->freeContext) ||
+            !lookUp(m_library, "EVP_chacha20", api->chacha20) ||
+            !lookUp(m_library, "EVP_EncryptInit_ex", api->encryptInit) ||
+            !lookUp(m_library, "EVP_EncryptUpdate", api->encryptUpdate)) {
+            delete api;
+            return false;
+        }
+        m_api = api;
     }
-    m_api = api;
-    }
-    // 32-byte key; 16-byte IV of a 32-bit block counter and a 96-bit nonce, all from the kernel.
+    // A 32-byte key and a 96-bit nonce from the kernel; the IV is the 32-bit block counter and the nonce.
     unsigned char key[32];
     unsigned char iv[16];
-    if (!fillFromKernel(key, sizeof key) || !fillFromKernel(iv, sizeof iv))
+    if (!fillFromKernel(key, sizeof key) || !fillFromKernel(iv + 4, sizeof iv - 4))
         return false;
+    std::memset(iv, 0, 4); // the block counter starts at 0, so a key's 256 GiB lie ahead of it
     void *context = m_api->newContext();
     if (!context)
         return false;

@@ -71,7 +71,8 @@ bool SecureEraser::erase(const std::string &path)
     if (trimmed == "/")
         return fail(path, "refusing to erase the root folder");
     const std::size_t slash = trimmed.rfind('/');
-    const std::string parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : trimmed.substr(0, slash));
+    const std::string parent =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : trimmed.substr(0, slash));
     const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     if (name == "." || name == "..")
         return fail(path, "refusing to erase '.' or '..'");
@@ -83,10 +84,14 @@ bool SecureEraser::erase(const std::string &path)
         return failErrno(path, "cannot open its folder", errno);
     }
     // "/." and the like were caught above; a bind or link path to the root is caught here.
-    struct stat info {};
-    struct stat root {};
-    if (::fstatat(dir.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)
-        && ::stat("/", &root) == 0 && info.st_dev == root.st_dev && info.st_ino == root.st_ino)
+    struct stat info
+    {
+    };
+    struct stat root
+    {
+    };
+    if (::fstatat(dir.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode) &&
+        ::stat("/", &root) == 0 && info.st_dev == root.st_dev && info.st_ino == root.st_ino)
         return fail(path, "refusing to erase the root folder");
     const bool ok = eraseAt(dir.fd, name, path);
     if (ok && ::fsync(dir.fd) != 0 && errno != EINVAL)
@@ -96,7 +101,9 @@ bool SecureEraser::erase(const std::string &path)
 
 bool SecureEraser::eraseAt(int dirFd, const std::string &name, const std::string &display)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT && m_options.force)
             return true;
@@ -129,7 +136,9 @@ bool SecureEraser::eraseFolder(int dirFd, const std::string &name, const std::st
     if (fd < 0)
         return failErrno(display, "cannot open the folder", errno);
     Descriptor folder(fd);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (m_options.force && ::fstat(folder.fd, &info) == 0 && (info.st_mode & S_IRWXU) != S_IRWXU)
         ::fchmod(folder.fd, info.st_mode | S_IRWXU);
 
@@ -169,13 +178,15 @@ bool SecureEraser::eraseRegularFile(int dirFd, const std::string &name, const st
     // Never follow a link put in the file's place, and never block on a FIFO swapped in.
     const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = ::openat(dirFd, name.c_str(), flags);
-    if (fd < 0 && errno == EACCES && m_options.force
-        && ::fchmodat(dirFd, name.c_str(), (info.st_mode & 07777) | S_IWUSR, 0) == 0)
+    if (fd < 0 && errno == EACCES && m_options.force &&
+        ::fchmodat(dirFd, name.c_str(), (info.st_mode & 07777) | S_IWUSR, 0) == 0)
         fd = ::openat(dirFd, name.c_str(), flags);
     if (fd < 0)
         return failErrno(display, "cannot open for writing", errno);
     Descriptor file(fd);
-    struct stat opened {};
+    struct stat opened
+    {
+    };
     if (::fstat(file.fd, &opened) != 0)
         return failErrno(display, "cannot examine", errno);
     if (!S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev || opened.st_ino != info.st_ino)
@@ -213,7 +224,8 @@ bool SecureEraser::overwriteDescriptor(int fd, std::uint64_t length, const std::
     const std::size_t count = m_passes.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (m_options.verbose) {
-            std::fprintf(m_out, "srm: %s: pass %zu/%zu (%s)\n", label.c_str(), i + 1, count, m_passes[i].describe().c_str());
+            std::fprintf(m_out, "srm: %s: pass %zu/%zu (%s)\n", label.c_str(), i + 1, count,
+                         m_passes[i].describe().c_str());
             std::fflush(m_out);
         }
         if (!writePass(fd, length, m_passes[i]))
@@ -282,7 +294,8 @@ bool SecureEraser::writePass(int fd, std::uint64_t length, const Pass &pass)
         std::future<bool> prepared;
         if (following < length) {
             const std::size_t nextChunk = chunkAt(following);
-            prepared = std::async(std::launch::async, [this, next, nextChunk] { return m_random.fill(next, nextChunk); });
+            prepared = std::async(std::launch::async,
+                                  [this, next, nextChunk] { return m_random.fill(next, nextChunk); });
         }
         const bool written = writeChunk(fd, current, chunk, offset);
         const int writeError = errno;

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <utility>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace srm {
@@ -33,7 +33,8 @@ public:
 
 private:
     bool eraseAt(int dirFd, const std::string &name, const std::string &display);
-    bool eraseRegularFile(int dirFd, const std::string &name, const std::string &display, const struct stat &info);
+    bool eraseRegularFile(int dirFd, const std::string &name, const std::string &display,
+                          const struct stat &info);
     bool eraseFolder(int dirFd, const std::string &name, const std::string &display);
     bool writePass(int fd, std::uint64_t length, const Pass &pass);
     static bool writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset);

@@ -23,13 +23,27 @@ bool parseArguments(const std::vector<std::string> &arguments, SrmOptions &optio
         }
         for (std::size_t i = 1; i < argument.size(); ++i) {
             switch (argument[i]) {
-            case 's': options.method = Method::Single; break;
-            case 'E': options.method = Method::ThreePass; break;
-            case 'm': options.method = Method::SevenPass; break;
-            case 'z': options.zeroPass = true; break;
-            case 'f': options.force = true; break;
-            case 'v': options.verbose = true; break;
-            case 'r': options.recursive = true; break;
+            case 's':
+                options.method = Method::Single;
+                break;
+            case 'E':
+                options.method = Method::ThreePass;
+                break;
+            case 'm':
+                options.method = Method::SevenPass;
+                break;
+            case 'z':
+                options.zeroPass = true;
+                break;
+            case 'f':
+                options.force = true;
+                break;
+            case 'v':
+                options.verbose = true;
+                break;
+            case 'r':
+                options.recursive = true;
+                break;
             default:
                 error = std::string("unknown option '-") + argument[i] + "'";
                 return false;

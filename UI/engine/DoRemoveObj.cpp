@@ -10,10 +10,9 @@
 
 DoRemoveObj::DoRemoveObj(const QStringList &arr, QObject *parent) : QObject(parent), m_allFilesArr(arr)
 {
-    NotificationCenter::defaultCenter().addObserver(this, ProcessRunner::kTaskDidTerminateNotification,
-                                                    [this](const Notification &notification) {
-                                                        doneErasing(&notification);
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        this, ProcessRunner::kTaskDidTerminateNotification,
+        [this](const Notification &notification) { doneErasing(&notification); });
     m_idx = 0;
     if (m_allFilesArr.isEmpty())
         sendEnd();

@@ -14,7 +14,8 @@ int openForFlags(const QString &path)
 {
     if (path.isEmpty())
         return -1;
-    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    return ::open(QFile::encodeName(path).constData(),
+                  O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
 }
 } // namespace
 

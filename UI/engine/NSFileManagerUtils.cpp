@@ -48,7 +48,8 @@ QStringList blockParents(const QString &device, bool &ok)
     }
     QStringList parents;
     const QDir slaves(device + QStringLiteral("/slaves"));
-    const QStringList names = slaves.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names =
+        slaves.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names) {
         const QString target = QFileInfo(slaves.filePath(name)).canonicalFilePath();
         if (target.isEmpty())
@@ -63,7 +64,9 @@ quint64 folderSize(int dirFd);
 
 quint64 entrySize(int dirFd, const char *name)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
     if (!S_ISDIR(info.st_mode))
@@ -108,7 +111,9 @@ QString NSFileManagerUtils::sysfsRoot()
 
 bool NSFileManagerUtils::isSolidState(const char *path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (!path || !*path || ::stat(path, &info) != 0 || ::major(info.st_dev) == 0) {
         // No item, or a file system without a block device (tmpfs, overlay, network).
         platform::log(QStringLiteral("Could not find io classes of disk"));
@@ -158,7 +163,9 @@ bool NSFileManagerUtils::isSolidStateDevice(unsigned major, unsigned minor)
 quint64 NSFileManagerUtils::fileSize(const QString &path)
 {
     if (isFileSymbolicLink(path)) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
             return 0;
         return quint64(info.st_size);
@@ -171,7 +178,9 @@ quint64 NSFileManagerUtils::fileSize(const QString &path)
 
 std::optional<QString> NSFileManagerUtils::convertStringToFSRef(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
         platform::log(QStringLiteral("Failed to create FSRef."));
         return std::nullopt;
@@ -184,7 +193,9 @@ quint64 NSFileManagerUtils::fastFolderSizeAtFSRef(const QString &ref)
     const QByteArray native = QFile::encodeName(ref);
     const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::stat(native.constData(), &info) != 0)
             return 0;
         return quint64(info.st_size);
@@ -204,7 +215,9 @@ bool NSFileManagerUtils::createDirectoryAtPathWithIntermediateDirectories(const 
         return true;
     const QString path = QDir::cleanPath(rawPath);
     const QString parent = QFileInfo(path).path();
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (parent != path && ::lstat(QFile::encodeName(parent).constData(), &info) != 0)
         createDirectoryAtPathWithIntermediateDirectories(parent, attributes);
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {

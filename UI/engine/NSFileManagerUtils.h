@@ -23,7 +23,8 @@ public:
     static bool isFileSymbolicLink(const QString &path);
     // Creates the folder and any missing parents; "NSFilePosixPermissions" in the attributes sets
     // the new folders' mode. Always answers true.
-    static bool createDirectoryAtPathWithIntermediateDirectories(const QString &path, const QVariantMap &attributes);
+    static bool createDirectoryAtPathWithIntermediateDirectories(const QString &path,
+                                                                 const QVariantMap &attributes);
 
     // Where sysfs is read from (tests build fake trees); an empty path restores "/sys".
     static void setSysfsRoot(const QString &root);

@@ -30,7 +30,9 @@ QByteArray nativePath(const QString &path)
 // Removes the item itself: a link is removed, never what it points to.
 void removeItemWithContents(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(nativePath(path).constData(), &info) != 0)
         return;
     if (S_ISDIR(info.st_mode))
@@ -48,10 +50,14 @@ bool isDeletableFileAtPath(const QString &path)
     const QByteArray parentPath = nativePath(parent);
     if (::access(parentPath.constData(), W_OK | X_OK) != 0)
         return false;
-    struct stat folder {};
-    struct stat item {};
-    if (::stat(parentPath.constData(), &folder) == 0 && (folder.st_mode & S_ISVTX)
-        && ::lstat(nativePath(path).constData(), &item) == 0) {
+    struct stat folder
+    {
+    };
+    struct stat item
+    {
+    };
+    if (::stat(parentPath.constData(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+        ::lstat(nativePath(path).constData(), &item) == 0) {
         const uid_t me = ::geteuid();
         return me == 0 || item.st_uid == me || folder.st_uid == me;
     }
@@ -94,10 +100,9 @@ void RemoveFileAndFolder::benginToTraskWithArr(const FileObjList &arr)
     m_deleteErrorArr.clear();
     m_allFilesArr = arr;
     m_isCancel = false;
-    NotificationCenter::defaultCenter().addObserver(this, ProcessRunner::kTaskDidTerminateNotification,
-                                                    [this](const Notification &notification) {
-                                                        doneErasing(&notification);
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        this, ProcessRunner::kTaskDidTerminateNotification,
+        [this](const Notification &notification) { doneErasing(&notification); });
     m_idx = 0;
     if (m_allFilesArr.isEmpty()) {
         // Nothing to erase: the owner still expects every run it starts to end.
@@ -139,8 +144,8 @@ void RemoveFileAndFolder::processCurrentItem()
 
     const QFileInfo info(path);
     if (info.exists() && info.isDir()) {
-        const QStringList entries = QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                         | QDir::NoDotAndDotDot);
+        const QStringList entries =
+            QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         if ((item->isDir() && entries.isEmpty()) || path.endsWith(QLatin1String(".app"))) {
             removeItemWithContents(path);
             item->setFailStr(kSuccess);
@@ -228,7 +233,8 @@ void RemoveFileAndFolder::doneErasing(const Notification *notification)
 
     if (m_idx >= m_allFilesArr.size() || m_isCancel) {
         ::sync();
-        NotificationCenter::defaultCenter().removeObserver(this, ProcessRunner::kTaskDidTerminateNotification);
+        NotificationCenter::defaultCenter().removeObserver(this,
+                                                           ProcessRunner::kTaskDidTerminateNotification);
         m_runPending = false;
         const FileObjList done = m_deleteErrorArr;
         if (auto *d = delegate())
@@ -252,7 +258,8 @@ void RemoveFileAndFolder::isCancel()
 
 int RemoveFileAndFolder::getEraserTimes() const
 {
-    const auto times = static_cast<std::int32_t>(UserDefaults::standard().integerForKey(QStringLiteral("EraserTimes")));
+    const auto times =
+        static_cast<std::int32_t>(UserDefaults::standard().integerForKey(QStringLiteral("EraserTimes")));
     return times < 1 ? 1 : times;
 }
 

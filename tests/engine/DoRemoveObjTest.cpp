@@ -20,8 +20,9 @@ TEST(DoRemoveObj, HandsEveryPathToTheToolWithOnePassThenEnds)
     testsupport::TempBundle bundle;
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("calls"));
-    const QString tool = bundle.writeResource(
-        QStringLiteral("srm"), "#!/bin/sh\necho \"$1 $2\" >> '" + QFile::encodeName(log) + "'\nrm -f -- \"$2\"\n");
+    const QString tool =
+        bundle.writeResource(QStringLiteral("srm"), "#!/bin/sh\necho \"$1 $2\" >> '" +
+                                                        QFile::encodeName(log) + "'\nrm -f -- \"$2\"\n");
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner);
     QStringList paths;
     for (int i = 0; i < 3; ++i) {
@@ -46,7 +47,8 @@ TEST(DoRemoveObj, EmptyListOrMissingToolStillEndsOnceForADelegateSetAfterConstru
 {
     testsupport::TempBundle bundle; // no tool in it
     testsupport::LogCapture log;
-    for (const QStringList &paths : {QStringList(), QStringList{QStringLiteral("/tmp/x1"), QStringLiteral("/tmp/x2")}}) {
+    for (const QStringList &paths :
+         {QStringList(), QStringList{QStringLiteral("/tmp/x1"), QStringLiteral("/tmp/x2")}}) {
         CountingDelegate delegate;
         DoRemoveObj remover(paths);
         remover.setDelegate(&delegate);

@@ -123,7 +123,9 @@ TEST_F(FakeSysfs, PathIsMatchedThroughItsFileSystemsDevice)
     QTemporaryDir files;
     const QString path = files.filePath(QStringLiteral("f"));
     FakeSysfs::write(path, "x");
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
     if (::major(info.st_dev) == 0)
         GTEST_SKIP() << "the temporary folder has no block device";
@@ -170,7 +172,8 @@ TEST(NSFileManagerUtils, FolderSizeIsTheSumOfLogicalSizesWithoutFollowingLinks)
 
     EXPECT_EQ(NSFileManagerUtils::fileSize(folder), expected);
     EXPECT_EQ(NSFileManagerUtils::fileSize(folder + QStringLiteral("/f300")), 300u);
-    EXPECT_EQ(NSFileManagerUtils::fileSize(folder + QStringLiteral("/link")), quint64(QFile::encodeName(big).size()));
+    EXPECT_EQ(NSFileManagerUtils::fileSize(folder + QStringLiteral("/link")),
+              quint64(QFile::encodeName(big).size()));
 
     testsupport::LogCapture log;
     EXPECT_EQ(NSFileManagerUtils::fileSize(dir.filePath(QStringLiteral("missing"))), 0u);
@@ -184,10 +187,13 @@ TEST(NSFileManagerUtils, CreatesMissingParentsWithTheGivenMode)
     EXPECT_TRUE(NSFileManagerUtils::createDirectoryAtPathWithIntermediateDirectories(
         target, {{QStringLiteral("NSFilePosixPermissions"), 0700}}));
     EXPECT_TRUE(QFileInfo(target).isDir());
-    struct stat info {};
+    struct stat info
+    {
+    };
     ::stat(QFile::encodeName(dir.filePath(QStringLiteral("a/b"))).constData(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     // Existing folders and trailing slashes are fine; the answer is always yes.
-    EXPECT_TRUE(NSFileManagerUtils::createDirectoryAtPathWithIntermediateDirectories(target + QStringLiteral("/"), {}));
+    EXPECT_TRUE(NSFileManagerUtils::createDirectoryAtPathWithIntermediateDirectories(
+        target + QStringLiteral("/"), {}));
     EXPECT_TRUE(NSFileManagerUtils::createDirectoryAtPathWithIntermediateDirectories(QString(), {}));
 }

@@ -12,8 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <fcntl.h>
 #include <csignal>
+#include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -66,8 +66,8 @@ protected:
 
     void installTool(const QString &body)
     {
-        const QByteArray script = "#!/bin/sh\nprintf '%s\\t%s\\n' \"$1\" \"$2\" >> '" + QFile::encodeName(m_log) + "'\n"
-                                  + body.toUtf8();
+        const QByteArray script = "#!/bin/sh\nprintf '%s\\t%s\\n' \"$1\" \"$2\" >> '" +
+                                  QFile::encodeName(m_log) + "'\n" + body.toUtf8();
         const QString path = m_bundle.writeResource(QStringLiteral("srm"), script);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -170,10 +170,17 @@ TEST_F(WorkerTest, FlagFollowsTheStoredMethodAndSolidStateForcesOnePass)
         QVariant stored;
         QString flag;
     };
-    const std::vector<Case> cases{{QVariant(), "-fsvrz"},       {0, "-fsvrz"},    {-7, "-fsvrz"},
-                                  {1, "-fsvrz"},                {2, "-fsvrz"},    {3, "-fEvrz"},
-                                  {4, "-fsvrz"},                {7, "-fmvrz"},    {35, "-fvrz"},
-                                  {36, "-fsvrz"},               {(1LL << 32) + 7, "-fmvrz"}};
+    const std::vector<Case> cases{{QVariant(), "-fsvrz"},
+                                  {0, "-fsvrz"},
+                                  {-7, "-fsvrz"},
+                                  {1, "-fsvrz"},
+                                  {2, "-fsvrz"},
+                                  {3, "-fEvrz"},
+                                  {4, "-fsvrz"},
+                                  {7, "-fmvrz"},
+                                  {35, "-fvrz"},
+                                  {36, "-fsvrz"},
+                                  {(1LL << 32) + 7, "-fmvrz"}};
     for (const Case &c : cases) {
         if (c.stored.isValid())
             UserDefaults::standard().setObject(c.stored, QStringLiteral("EraserTimes"));
@@ -184,7 +191,8 @@ TEST_F(WorkerTest, FlagFollowsTheStoredMethodAndSolidStateForcesOnePass)
         const QString path = makeFile(QStringLiteral("m"));
         RemoveFileAndFolder worker;
         ASSERT_TRUE(run(worker, {item(path, 6)}));
-        EXPECT_EQ(toolCalls(), QStringList{c.flag + QStringLiteral("\t") + path}) << c.stored.toString().toStdString();
+        EXPECT_EQ(toolCalls(), QStringList{c.flag + QStringLiteral("\t") + path})
+            << c.stored.toString().toStdString();
     }
 
     UserDefaults::standard().setInteger(35, QStringLiteral("EraserTimes"));
@@ -214,10 +222,11 @@ TEST_F(WorkerTest, FoldersAreRemovedOnlyWhenEmptyAndListedAsFoldersOrApplication
     root.mkpath("target");
     QFile::link(root.filePath("target"), root.filePath("link"));
 
-    const FileObjList list{item(root.filePath("empty"), 0, true),      item(root.filePath("emptyNotDir"), 0, false),
-                           item(root.filePath("full"), 0, true),       item(root.filePath("hidden"), 0, true),
-                           item(root.filePath("Tool.app"), 0, false),  item(root.filePath("Old.APP"), 0, true),
-                           item(root.filePath("link"), 0, true)};
+    const FileObjList list{
+        item(root.filePath("empty"), 0, true),     item(root.filePath("emptyNotDir"), 0, false),
+        item(root.filePath("full"), 0, true),      item(root.filePath("hidden"), 0, true),
+        item(root.filePath("Tool.app"), 0, false), item(root.filePath("Old.APP"), 0, true),
+        item(root.filePath("link"), 0, true)};
     RemoveFileAndFolder worker;
     ASSERT_TRUE(run(worker, list));
     const QStringList results{list[0]->failStr(), list[1]->failStr(), list[2]->failStr(), list[3]->failStr(),
@@ -345,7 +354,8 @@ TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
 
 TEST_F(WorkerTest, ToolWritingMegabytesOfOutputDoesNotStallTheRun)
 {
-    installTool(QStringLiteral("head -c 8000000 /dev/zero\nhead -c 8000000 /dev/zero >&2\nrm -f -- \"$2\"\n"));
+    installTool(
+        QStringLiteral("head -c 8000000 /dev/zero\nhead -c 8000000 /dev/zero >&2\nrm -f -- \"$2\"\n"));
     const QString path = makeFile(QStringLiteral("loud"));
     RemoveFileAndFolder worker;
     ASSERT_TRUE(run(worker, {item(path, 6)}, 20000));
@@ -492,7 +502,9 @@ TEST_F(WorkerTest, PermissionCheckMakesUnwritableFilesWritableAndNeverBlocks)
         ::close(fd);
         if (!worker.checkPermissions(QFile::decodeName(readOnly)))
             ::_exit(1);
-        struct stat info {};
+        struct stat info
+        {
+        };
         ::stat(readOnly.constData(), &info);
         ::_exit((info.st_mode & 0777) == 0600 ? 0 : 2);
     }

@@ -1,5 +1,5 @@
-#include "RandomStream.h"
 #include "SecureEraser.h"
+#include "RandomStream.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,9 @@ TEST(SecureEraser, EveryPassCoversTheWholeLengthOfASparseFile)
     EXPECT_FALSE(content.endsWith("MARK"));
     // Random data has no run of 64 zero bytes anywhere that a hole would have left.
     EXPECT_EQ(content.indexOf(QByteArray(64, '\0')), -1);
-    struct stat info {};
+    struct stat info
+    {
+    };
     ::stat(QFile::encodeName(path).constData(), &info);
     EXPECT_GE(info.st_blocks * 512, kLength) << "the holes were written";
 }

@@ -18,10 +18,11 @@ bool runQuietly(const QString &program, const QStringList &arguments, QString *e
 {
     QProcess process;
     process.start(program, arguments);
-    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-                    && process.exitCode() == 0;
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+                    process.exitCode() == 0;
     if (!ok && error)
-        *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        *error =
+            program + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
     return ok;
 }
 
@@ -38,10 +39,11 @@ public:
             return;
         }
         image.close();
-        if (!runQuietly(QStringLiteral("mkfs.ext4"), {QStringLiteral("-q"), QStringLiteral("-F"), m_image}, &m_error))
+        if (!runQuietly(QStringLiteral("mkfs.ext4"), {QStringLiteral("-q"), QStringLiteral("-F"), m_image},
+                        &m_error))
             return;
-        m_mounted = runQuietly(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), m_image, m_mount},
-                               &m_error);
+        m_mounted = runQuietly(QStringLiteral("mount"),
+                               {QStringLiteral("-o"), QStringLiteral("loop"), m_image, m_mount}, &m_error);
     }
     ~LoopImage() { unmount(); }
 
@@ -108,8 +110,10 @@ TEST(SrmForensic, NoCopyOfTheContentIsLeftOnTheDeviceWhileAPlainRemoveLeavesIt)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to set up a loop device";
-    if (QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4")).isEmpty()
-        && QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4"), {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")}).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4")).isEmpty() &&
+        QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4"),
+                                       {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")})
+            .isEmpty())
         GTEST_SKIP() << "mkfs.ext4 is not installed";
 
     QString skip;
@@ -120,7 +124,8 @@ TEST(SrmForensic, NoCopyOfTheContentIsLeftOnTheDeviceWhileAPlainRemoveLeavesIt)
 
     for (const char *flags : {"-fsvrz", "-fEvrz", "-fmvrz", "-fvrz"}) {
         QString problem;
-        const bool survives = markerSurvives({QStringLiteral(NULLWELL_RESOURCES "/srm"), QString::fromLatin1(flags)}, problem);
+        const bool survives =
+            markerSurvives({QStringLiteral(NULLWELL_RESOURCES "/srm"), QString::fromLatin1(flags)}, problem);
         EXPECT_TRUE(problem.isEmpty()) << flags << ": " << problem.toStdString();
         EXPECT_FALSE(survives) << flags;
     }

@@ -1,5 +1,5 @@
-#include "PassPatterns.h"
 #include "SrmOptions.h"
+#include "PassPatterns.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,8 @@ TEST(SrmOptions, OptionsEndAtTheFirstPathOrDoubleDashAndErrorsAreReported)
     EXPECT_EQ(parse({"-s", "file", "-z"}).paths, (std::vector<std::string>{"file", "-z"}));
     EXPECT_EQ(parse({"-s", "-"}).paths, std::vector<std::string>{"-"});
     EXPECT_TRUE(parse({"--help"}).help);
-    for (const std::vector<std::string> &bad : {std::vector<std::string>{"-q", "x"}, {"--force", "x"}, {"-fs"}, {}}) {
+    for (const std::vector<std::string> &bad :
+         {std::vector<std::string>{"-q", "x"}, {"--force", "x"}, {"-fs"}, {}}) {
         SrmOptions options;
         std::string error;
         EXPECT_FALSE(parseArguments(bad, options, error));
@@ -73,9 +74,12 @@ TEST(PassPatterns, GutmannIsFourRandomTwentySevenFixedFourRandom)
     for (std::size_t i = 4; i < 31; ++i)
         fixed.push_back(passes[i].describe());
     const std::vector<std::string> expected{
-        "0x55", "0xAA", "0x92 0x49 0x24", "0x49 0x24 0x92", "0x24 0x92 0x49", "0x00", "0x11", "0x22", "0x33",
-        "0x44", "0x55", "0x66", "0x77", "0x88", "0x99", "0xAA", "0xBB", "0xCC", "0xDD", "0xEE", "0xFF",
-        "0x92 0x49 0x24", "0x49 0x24 0x92", "0x24 0x92 0x49", "0x6D 0xB6 0xDB", "0xB6 0xDB 0x6D", "0xDB 0x6D 0xB6"};
+        "0x55",           "0xAA",           "0x92 0x49 0x24", "0x49 0x24 0x92", "0x24 0x92 0x49",
+        "0x00",           "0x11",           "0x22",           "0x33",           "0x44",
+        "0x55",           "0x66",           "0x77",           "0x88",           "0x99",
+        "0xAA",           "0xBB",           "0xCC",           "0xDD",           "0xEE",
+        "0xFF",           "0x92 0x49 0x24", "0x49 0x24 0x92", "0x24 0x92 0x49", "0x6D 0xB6 0xDB",
+        "0xB6 0xDB 0x6D", "0xDB 0x6D 0xB6"};
     EXPECT_EQ(fixed, expected);
 
     EXPECT_EQ(randomPasses(passesFor(Method::Single, false)), 1);
@@ -83,6 +87,7 @@ TEST(PassPatterns, GutmannIsFourRandomTwentySevenFixedFourRandom)
     EXPECT_EQ(passesFor(Method::SevenPass, false).size(), 7u);
     EXPECT_STREQ(methodName(Method::SevenPass), "DoD 5220.22-M ECE");
     const std::string help = helpText();
-    for (const char *name : {"HMG Infosec Standard 5", "U.S. Army AR380-19", "DoD 5220.22-M ECE", "Peter Gutmann's algorithm"})
+    for (const char *name :
+         {"HMG Infosec Standard 5", "U.S. Army AR380-19", "DoD 5220.22-M ECE", "Peter Gutmann's algorithm"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
 }

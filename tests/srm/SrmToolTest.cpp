@@ -29,7 +29,8 @@ Result runTool(const QStringList &arguments)
     process.waitForFinished(60000);
     Result result;
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.errorLines = QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.errorLines =
+        QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
     return result;
 }
@@ -44,7 +45,9 @@ QString writeFile(const QString &path, const QByteArray &content = QByteArray(10
 
 bool existsNoFollow(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
@@ -59,7 +62,9 @@ TEST(SrmTool, EachFlagStringOfTheWorkerErasesTheFileAndLeavesNoOtherName)
         EXPECT_EQ(result.exitCode, 0) << flags << result.errorLines.join('\n').toStdString();
         EXPECT_TRUE(result.errorLines.isEmpty()) << flags;
         EXPECT_FALSE(existsNoFollow(path)) << flags;
-        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty())
+        EXPECT_TRUE(QDir(dir.path())
+                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                        .isEmpty())
             << "no renamed leftover for " << flags;
         EXPECT_TRUE(result.output.contains(QStringLiteral("pass 1/"))) << "-v reports passes";
     }
@@ -71,7 +76,7 @@ TEST(SrmTool, AwkwardNamesAreErasedWhateverTheirBytes)
 {
     QTemporaryDir dir;
     const QStringList names{QStringLiteral("with space"), QStringLiteral("new\nline"), QStringLiteral("-rf"),
-                            QStringLiteral("--help"), QStringLiteral("ünïcode"), QStringLiteral("x")};
+                            QStringLiteral("--help"),     QStringLiteral("ünïcode"),   QStringLiteral("x")};
     QStringList paths;
     for (const QString &name : names)
         paths << writeFile(dir.filePath(name), "content");
@@ -89,12 +94,15 @@ TEST(SrmTool, AwkwardNamesAreErasedWhateverTheirBytes)
     QProcess process;
     process.setWorkingDirectory(dir.path());
     writeFile(dir.filePath(QStringLiteral("-z")), "dash");
-    process.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), {QStringLiteral("-s"), QStringLiteral("--"), QStringLiteral("-z")});
+    process.start(QStringLiteral(NULLWELL_RESOURCES "/srm"),
+                  {QStringLiteral("-s"), QStringLiteral("--"), QStringLiteral("-z")});
     process.waitForFinished();
     EXPECT_EQ(process.exitCode(), 0);
     const Result result = runTool(arguments);
     EXPECT_EQ(result.exitCode, 0) << result.errorLines.join('\n').toStdString();
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QDir(dir.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }
 
 TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
@@ -122,7 +130,7 @@ TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString socketPath = dir.filePath(QStringLiteral("sock"));
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
     const bool haveSocket = ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
