@@ -29,23 +29,17 @@ DoRemoveObj::~DoRemoveObj()
 
 DoRemoveObjDelegate *DoRemoveObj::delegate() const
 {
-    if (m_delegateIsObject && !m_delegateObject)
-        return nullptr;
-    return m_delegate;
+    return m_delegate.get();
 }
 
 void DoRemoveObj::setDelegate(DoRemoveObjDelegate *delegate)
 {
-    m_retainedDelegate.reset();
-    m_delegate = delegate;
-    m_delegateObject = dynamic_cast<QObject *>(delegate);
-    m_delegateIsObject = !m_delegateObject.isNull();
+    m_delegate.set(delegate);
 }
 
 void DoRemoveObj::setDelegate(const std::shared_ptr<DoRemoveObjDelegate> &delegate)
 {
-    setDelegate(delegate.get());
-    m_retainedDelegate = delegate;
+    m_delegate.set(delegate);
 }
 
 bool DoRemoveObj::runTaskWithPath()

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "DelegateRef.h"
+
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -46,10 +47,7 @@ private:
     QStringList m_allFilesArr;
     int m_idx = 0;
 
-    DoRemoveObjDelegate *m_delegate = nullptr;
-    std::shared_ptr<DoRemoveObjDelegate> m_retainedDelegate;
-    QPointer<QObject> m_delegateObject;
-    bool m_delegateIsObject = false;
+    DelegateRef<DoRemoveObjDelegate> m_delegate;
 
     bool m_constructing = true;
     bool m_inRunLoop = false;

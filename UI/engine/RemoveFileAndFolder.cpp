@@ -76,23 +76,17 @@ RemoveFileAndFolder::~RemoveFileAndFolder()
 
 RemoveFileAndFolderDelegate *RemoveFileAndFolder::delegate() const
 {
-    if (m_delegateIsObject && !m_delegateObject)
-        return nullptr;
-    return m_delegate;
+    return m_delegate.get();
 }
 
 void RemoveFileAndFolder::setDelegate(RemoveFileAndFolderDelegate *delegate)
 {
-    m_retainedDelegate.reset();
-    m_delegate = delegate;
-    m_delegateObject = dynamic_cast<QObject *>(delegate);
-    m_delegateIsObject = !m_delegateObject.isNull();
+    m_delegate.set(delegate);
 }
 
 void RemoveFileAndFolder::setDelegate(const std::shared_ptr<RemoveFileAndFolderDelegate> &delegate)
 {
-    setDelegate(delegate.get());
-    m_retainedDelegate = delegate;
+    m_delegate.set(delegate);
 }
 
 void RemoveFileAndFolder::benginToTraskWithArr(const FileObjList &arr)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "DelegateRef.h"
 #include "FileObj.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -80,10 +80,7 @@ private:
     bool m_isCancel = false;
     int m_idx = 0;
 
-    RemoveFileAndFolderDelegate *m_delegate = nullptr;
-    std::shared_ptr<RemoveFileAndFolderDelegate> m_retainedDelegate;
-    QPointer<QObject> m_delegateObject;
-    bool m_delegateIsObject = false;
+    DelegateRef<RemoveFileAndFolderDelegate> m_delegate;
 
     // Items handled without a child step in a loop, never by nesting calls.
     bool m_inRunLoop = false;
