@@ -116,6 +116,10 @@ TEST_F(FakeSysfs, WalkStopsAfterNineStepsAndMissingDevicesAnswerNo)
     number(broken, 253, 7);
     EXPECT_FALSE(NSFileManagerUtils::isSolidStateDevice(253, 7));
     EXPECT_TRUE(log.contains(QStringLiteral("Error while getting parent service entry")));
+
+    QFile::link(QStringLiteral("../../devices/gone"), m_root.filePath(QStringLiteral("dev/block/8:200")));
+    EXPECT_FALSE(NSFileManagerUtils::isSolidStateDevice(8, 200));
+    EXPECT_TRUE(log.contains(QStringLiteral("Can't iterate services")));
 }
 
 TEST_F(FakeSysfs, PathIsMatchedThroughItsFileSystemsDevice)

@@ -1,5 +1,7 @@
 #include "RemoveFileAndFolder.h"
 
+#include "ProcessRunner.h"
+
 #include "common/TestSupport.h"
 #include "platform/UserDefaults.h"
 
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <fcntl.h>
@@ -339,6 +342,37 @@ TEST_F(WorkerTest, WorkerReleasedDuringARunLeavesNoChildBehind)
     worker.reset();
     EXPECT_TRUE(waitUntil([&] { return ::kill(pid, 0) != 0; }, 5000)) << "the child was stopped";
     EXPECT_EQ(m_delegate.ends, 0);
+}
+
+TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
+{
+    // A runner that accepts the launch and only then, from the event loop, reports that the
+    // program could not be started.
+    struct LateFailingRunner : ProcessRunner
+    {
+        QStringList *launches;
+        explicit LateFailingRunner(QStringList *l) : launches(l) {}
+        bool launch(const QString &program, const QStringList &arguments) override
+        {
+            *launches << program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+            QTimer::singleShot(0, this, [this] { postTermination(true); });
+            return true;
+        }
+        void terminate() override {}
+        bool isRunning() const override { return false; }
+    };
+    QStringList launches;
+    ProcessRunner::setFactory([&] { return std::make_unique<LateFailingRunner>(&launches); });
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6)};
+    RemoveFileAndFolder worker;
+    const bool ended = run(worker, list);
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(launches.size(), 2);
+    EXPECT_TRUE(launches.value(0).endsWith(QStringLiteral("/srm -fsvrz ") + list[0]->url()));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2);
 }
 
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
