@@ -24,6 +24,37 @@ QFont boldSystemFont(qreal pixelSize);
 
 // ---- Window chrome (title bar, window buttons, image buttons) ----
 
+// Height of the title bar that a window gets before its controller sets one; the window buttons'
+// default margins are measured from where they first sit in it.
+inline constexpr qreal kStandardTitleBarHeight = 22.0;
+inline constexpr qreal kTitleBarCornerRadius = 16.0;
+inline constexpr int kWindowButtonDiameter = 12;
+inline constexpr qreal kWindowButtonLeftMargin = 8.0;
+inline constexpr qreal kWindowButtonSeparation = 8.0;
+// Gap between the top of the title bar and the title text.
+inline constexpr qreal kTitleTopGap = 2.0;
+inline constexpr qreal kTitleFontSize = 13.0;
+inline QColor titleBarFillColor() { return rgb(255, 255, 255); }
+inline QColor windowContentColor() { return rgb(255, 255, 255); }
+inline QColor defaultTitleTextColor() { return rgb(255, 255, 255); }
+inline QColor defaultTitleShadowColor() { return rgb(255, 255, 255, 0.5); }
+inline constexpr qreal kDefaultTitleShadowBlur = 10.0;
+// Window buttons: a filled disc with a hairline rim; the symbol shows on hover and press.
+inline QColor closeButtonColor() { return rgb(237, 98, 90); }
+inline QColor minimizeButtonColor() { return rgb(244, 190, 80); }
+inline QColor zoomButtonColor() { return rgb(98, 196, 86); }
+inline QColor windowButtonNotKeyColor() { return rgb(214, 214, 214); }
+inline QColor windowButtonDisabledColor() { return rgb(234, 234, 234); }
+inline QColor windowButtonRimColor() { return rgb(0, 0, 0, 0.16); }
+inline QColor windowButtonSymbolColor() { return rgb(72, 28, 24, 0.8); }
+// A pressed button darkens its disc by this factor (QColor::darker).
+inline constexpr int kWindowButtonPressedDarker = 125;
+// The image button's picture set of the add button.
+inline const char *const kAddButtonImage = "btn_add";
+inline const char *const kAddButtonPressImage = "btn_add_press";
+inline const char *const kAddButtonHoverImage = "btn_add_hover";
+inline const char *const kAddButtonDisableImage = "btn_add_disable";
+
 // ---- Controls (text buttons, type buttons, progress bar, drop view) ----
 
 // ---- Tables, cells and scrollers ----
