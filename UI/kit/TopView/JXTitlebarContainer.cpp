@@ -16,11 +16,16 @@ void JXTitlebarContainer::setFillView(QWidget *view)
         view->setGeometry(rect());
 }
 
+void JXTitlebarContainer::fitFillView()
+{
+    if (m_fillView && m_fillView->parentWidget() == this)
+        m_fillView->setGeometry(rect());
+}
+
 void JXTitlebarContainer::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_fillView && m_fillView->parentWidget() == this)
-        m_fillView->setGeometry(rect());
+    fitFillView();
 }
 
 void JXTitlebarContainer::mousePressEvent(QMouseEvent *event)

@@ -15,6 +15,9 @@ public:
     QWidget *fillView() const { return m_fillView; }
     // The view that always covers the whole container, resized with it.
     void setFillView(QWidget *view);
+    // Brings the fill view to the container's size (also while the window is hidden, when no
+    // resize events arrive).
+    void fitFillView();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

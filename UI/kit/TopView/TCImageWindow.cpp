@@ -172,6 +172,7 @@ void TCImageWindow::doInitialWindowSetup()
     createTitlebarView();
     layoutTrafficLightsAndContent();
     setupTrafficLightsTrackingArea();
+    updateWindowShape();
 }
 
 QRectF TCImageWindow::contentRectForFrameRect(const QRectF &frame) const
@@ -240,12 +241,18 @@ TCWindowButton *TCImageWindow::windowButtonToLayout(int type, TCWindowButton *us
 {
     TCWindowButton *standard = standardWindowButton(type);
     if (userProvided) {
-        if (standard)
+        if (standard && !standard->isHidden()) {
             standard->hide();
+            m_hiddenForSuppliedButton[type] = true;
+        }
         return userProvided;
     }
-    if (standard && standard->parentWidget() != this)
+    // A standard button hidden only to make room for a supplied one comes back with it gone; one
+    // that its controller hid stays hidden.
+    if (standard && m_hiddenForSuppliedButton[type]) {
         standard->show();
+        m_hiddenForSuppliedButton[type] = false;
+    }
     return standard;
 }
 
@@ -256,6 +263,7 @@ void TCImageWindow::layoutTrafficLightsAndContent()
     const QRectF frameView(0.0, 0.0, width(), height());
     const QRectF bar(0.0, frameView.y() + frameView.height() - m_titleBarHeight, frameView.width(), m_titleBarHeight);
     kit::setBottomLeftFrame(m_titleBarContainer, bar);
+    m_titleBarContainer->fitFillView();
 
     TCWindowButton *close = windowButtonToLayout(CloseButton, m_closeButton);
     TCWindowButton *minimize = windowButtonToLayout(MinimizeButton, m_minimizeButton);

@@ -220,6 +220,7 @@ private:
     TitleBarDrawingBlock m_titleBarDrawingBlock;
 
     QPointer<TCWindowButton> m_standardButtons[3];
+    bool m_hiddenForSuppliedButton[3] = {false, false, false};
     QPointer<QWidget> m_contentView;
     bool m_translucent = false;
     bool m_movableByWindowBackground = false;
