@@ -28,7 +28,7 @@ void drawSymbol(QPainter &painter, TCStandardWindowButtonArt::Type type, qreal d
 {
     const qreal c = diameter / 2.0;
     const qreal arm = diameter * 0.22;
-    QPen pen(theme::windowButtonSymbolColor(), qMax<qreal>(1.0, diameter / 10.0), Qt::SolidLine, Qt::RoundCap);
+    QPen pen(theme::windowButtonSymbolColor(), qMax<qreal>(1.0, diameter / 12.0), Qt::SolidLine, Qt::RoundCap);
     painter.setPen(pen);
     switch (type) {
     case TCStandardWindowButtonArt::Close:
