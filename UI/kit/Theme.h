@@ -26,6 +26,26 @@ QFont boldSystemFont(qreal pixelSize);
 
 // ---- Controls (text buttons, type buttons, progress bar, drop view) ----
 
+// Code-drawn text button: fill per colour type (0-5) and state, caption per type, borders.
+QColor textButtonFill(quint64 colorType, int state); // state: 0 normal, 1 hover, 2 pressed, 3 disabled
+QColor textButtonCaption(quint64 colorType);
+inline QColor textButtonBlueBorder() { return rgb(36, 155, 246); }
+inline QColor textButtonGreyBorder() { return rgb(128, 128, 128); }
+// The teal twin of the text button that carries the "add" image.
+QColor addViewFill(int state); // same state numbering as above
+inline QColor addViewCaption() { return rgb(255, 255, 255); }
+inline const char *addViewImage() { return "add@2x"; }
+
+// Navigation tile: teal when selected, else see-through; caption white on the control surface.
+inline QColor typeButtonSelectedFill() { return rgb(127, 207, 220); }
+inline QColor typeButtonCaption() { return rgb(255, 255, 255); }
+QColor controlSurface();
+
+// Thin progress bar: grey track, blue bar.
+inline QColor progressTrack() { return rgb(206, 209, 219); }
+inline QColor progressBar() { return rgb(32, 144, 250); }
+
+
 // ---- Tables, cells and scrollers ----
 
 // ---- Windows ----
