@@ -63,7 +63,8 @@ void NewButton::drawWithFrame(QPainter &painter, const QRectF &cellFrame, QWidge
         if (!color.isValid())
             color = controlView ? controlView->palette().color(QPalette::WindowText) : QColor(Qt::black);
         painter.setPen(color);
-        painter.drawText(imageRectForBounds(cellFrame), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        // A text cell keeps its text two points in from its left edge.
+        painter.drawText(imageRectForBounds(cellFrame).adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          m_label->text);
         painter.restore();
     }

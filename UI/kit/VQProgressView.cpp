@@ -31,6 +31,7 @@ void VQProgressView::changeProgressValue(float percent)
     if (!(bar > 0.0f))
         bar = 0.0f;
     m_pProgress1->setBarWidth(bar);
+    m_barViewWidth = width;
     update();
 }
 
@@ -47,11 +48,12 @@ void VQProgressView::paintEvent(QPaintEvent *)
 
 void VQProgressView::resizeEvent(QResizeEvent *event)
 {
-    // The bar stretches with the view and stays on its bottom edge.
-    const int oldWidth = event->oldSize().width();
+    // The bar stretches with the view and stays on its bottom edge. The width it was set for is
+    // kept, since a hidden view learns of its resizes only when shown, without the old size.
     float bar = m_pProgress1->barWidth();
-    if (oldWidth > 0)
-        bar = float(double(bar) * width() / oldWidth);
+    if (m_barViewWidth > 0)
+        bar = float(double(bar) * width() / m_barViewWidth);
+    m_barViewWidth = float(width());
     m_pProgress1->setBarWidth(bar);
     QWidget::resizeEvent(event);
 }

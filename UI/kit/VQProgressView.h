@@ -28,4 +28,5 @@ protected:
 
 private:
     NSProgressBar *m_pProgress1 = nullptr;
+    float m_barViewWidth = 0.0f;
 };

@@ -7,8 +7,6 @@
 #include <QEnterEvent>
 #include <QImage>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QSignalSpy>
 
 namespace {
 
