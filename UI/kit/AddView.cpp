@@ -3,7 +3,6 @@
 #include "KitGeometry.h"
 #include "Theme.h"
 
-#include <QMouseEvent>
 
 AddView::AddView(QWidget *parent)
     : CustemImageButton(parent)
@@ -53,17 +52,10 @@ QRectF AddView::captionRect() const
     return QRectF((size.width() - width) / 2.0 + 10.0, (size.height() - 20.0) / 2.0 + 1.0, width + 5.0, 20.0);
 }
 
-void AddView::mousePressEvent(QMouseEvent *event)
+void AddView::showPress()
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    if (!m_isDisabled)
-        return;
-    m_isTracking = m_isEnabled;
-    update();
+    // The pressed look is taken back as soon as the press has been handed on.
+    CustemImageButton::showPress();
     m_isTracking = false;
     update();
 }

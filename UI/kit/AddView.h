@@ -23,6 +23,6 @@ public:
     QRectF captionRect() const override;
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
+    void showPress() override;
     void drawBorder(QPainter &painter, const QRectF &shape) const override;
 };

@@ -109,15 +109,14 @@ QRectF CustemImageButton::captionRect() const
 
 void CustemImageButton::drawBorder(QPainter &painter, const QRectF &shape) const
 {
-    if (m_myColorType == 2) {
-        painter.setPen(QPen(theme::textButtonBlueBorder(), 1.0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(shape, cornerRadius(), cornerRadius());
-    } else if (m_myColorType == 3) {
-        painter.setPen(QPen(theme::textButtonGreyBorder(), 1.0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(shape, 3.0, 3.0);
-    }
+    // The white types carry an outline: blue along the shape, or a grey near-square frame.
+    if (m_myColorType != 2 && m_myColorType != 3)
+        return;
+    const bool blue = m_myColorType == 2;
+    const qreal radius = blue ? cornerRadius() : 3.0;
+    painter.setPen(QPen(blue ? theme::textButtonBlueBorder() : theme::textButtonGreyBorder(), 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(shape, radius, radius);
 }
 
 void CustemImageButton::paintEvent(QPaintEvent *)
@@ -160,8 +159,12 @@ void CustemImageButton::mousePressEvent(QMouseEvent *event)
     // A left press is the button's in every state: a disabled button swallows it so nothing behind
     // the button reacts, and an enabled one keeps it so the release comes back here.
     event->accept();
-    if (!m_isDisabled)
-        return;
+    if (m_isDisabled)
+        showPress();
+}
+
+void CustemImageButton::showPress()
+{
     m_isTracking = m_isEnabled;
     update();
 }

@@ -67,6 +67,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
     virtual void drawBorder(QPainter &painter, const QRectF &shape) const;
+    // A left press on a button that takes clicks.
+    virtual void showPress();
     // Stores the caption and adds the identifying image child each call adds.
     void storeCaption(const QString &title, const QFont &font);
     QWidget *addIdentifiedImage(const QString &imageName, const QRect &geometry,

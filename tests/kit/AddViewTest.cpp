@@ -1,36 +1,15 @@
 #include "AddView.h"
 #include "Theme.h"
 
-#include "common/TestSupport.h"
+#include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QEnterEvent>
-#include <QFile>
-#include <QImage>
 #include <QLabel>
-#include <QMouseEvent>
 
 namespace {
 
-// The widget alone on a see-through image (grab() would put a window background behind it).
-QImage snapshot(QWidget *widget, const QRegion &region = QRegion())
-{
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    const QPoint offset = region.isEmpty() ? QPoint() : region.boundingRect().topLeft();
-    widget->render(&image, offset, region, QWidget::DrawChildren);
-    return image;
-}
-
-void click(QWidget *widget, QEvent::Type type)
-{
-    const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
+using namespace controls;
 
 QColor pixel(QWidget *widget, int x, int y)
 {
@@ -50,8 +29,7 @@ TEST(AddView, TealPaletteAndEnableSwitchThatLeavesHoverAlone)
     EXPECT_FALSE(view.isFocus()) << "unlike the text button, enabling does not hover";
     EXPECT_EQ(pixel(&view, 12, 18), theme::rgb(127, 207, 220));
 
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(&view, &enter);
+    sendEnter(&view);
     EXPECT_EQ(pixel(&view, 12, 18), theme::rgb(114, 185, 197));
     view.setButtonEnabled(false);
     EXPECT_TRUE(view.isFocus()) << "disabling leaves the hover flag as it was";
@@ -68,24 +46,22 @@ TEST(AddView, PressedLookLastsOnlyWhileThePressIsHandled)
     view.setButtonEnabled(true);
     view.setDelegate(&owner);
     view.setButtonAction([&] { ++clicks; });
-    click(&view, QEvent::MouseButtonPress);
+    sendMouse(&view, QEvent::MouseButtonPress);
     EXPECT_FALSE(view.isTracking());
     EXPECT_EQ(clicks, 0);
-    click(&view, QEvent::MouseButtonRelease);
+    sendMouse(&view, QEvent::MouseButtonRelease);
     EXPECT_EQ(clicks, 1);
 
     view.setButtonEnabled(false);
-    click(&view, QEvent::MouseButtonPress);
-    click(&view, QEvent::MouseButtonRelease);
+    sendMouse(&view, QEvent::MouseButtonPress);
+    sendMouse(&view, QEvent::MouseButtonRelease);
     EXPECT_EQ(clicks, 1);
 }
 
 TEST(AddView, RadiusCaptionAndImagePlacement)
 {
     testsupport::TempBundle bundle;
-    QFile svg(QStringLiteral(NULLWELL_SOURCE_DIR "/Resources/images/add@2x.svg"));
-    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-    bundle.writeResource(QStringLiteral("add@2x.svg"), svg.readAll());
+    ASSERT_TRUE(installAddImage(bundle));
 
     for (const auto &[height, radius, filled] : {std::tuple{34, 15.0, true}, std::tuple{35, 18.0, false}}) {
         AddView view;

@@ -8,20 +8,18 @@
 #include "Theme.h"
 #include "VQProgressView.h"
 
-#include "common/TestSupport.h"
+#include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
-#include <QEnterEvent>
-#include <QFile>
 #include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 
 namespace {
+
+using namespace controls;
 
 // A sheet of labelled cells; each control is painted on it as it would be on a light pane.
 class Sheet
@@ -60,34 +58,14 @@ private:
     QImage m_image;
 };
 
-void mouse(QWidget *widget, QEvent::Type type)
-{
-    const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void leave(QWidget *widget)
-{
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(widget, &event);
-}
-
-void enter(QWidget *widget)
-{
-    QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(widget, &event);
-}
-
 // Puts a button in one of its four looks by the events a user would cause.
 void showState(CustemImageButton &button, CustemImageButton::DrawState state)
 {
     button.setButtonEnabled(state != CustemImageButton::Disabled);
     if (state == CustemImageButton::Normal)
-        leave(&button);
+        sendLeave(&button);
     if (state == CustemImageButton::Pressed)
-        mouse(&button, QEvent::MouseButtonPress);
+        sendMouse(&button, QEvent::MouseButtonPress);
 }
 
 const char *const kStateNames[] = {"normal", "hover", "pressed", "disabled"};
@@ -105,9 +83,7 @@ public:
 TEST(ControlsRender, EveryStateOfEveryControlToPng)
 {
     testsupport::TempBundle bundle;
-    QFile svg(QStringLiteral(NULLWELL_SOURCE_DIR "/Resources/images/add@2x.svg"));
-    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-    bundle.writeResource(QStringLiteral("add@2x.svg"), svg.readAll());
+    ASSERT_TRUE(installAddImage(bundle));
     QStringList written;
 
     {
@@ -159,7 +135,7 @@ TEST(ControlsRender, EveryStateOfEveryControlToPng)
                 view.setTextWithName(QStringLiteral("Add Files"), theme::helveticaLight(13), QStringLiteral("add"));
                 view.setButtonEnabled(state != CustemImageButton::Disabled);
                 if (state == CustemImageButton::Hover)
-                    enter(&view);
+                    sendEnter(&view);
                 if (state == CustemImageButton::Pressed)
                     view.hold();
                 sheet.put(state, row, &view,

@@ -1,24 +1,16 @@
 #include "CustemImageButton.h"
 #include "Theme.h"
 
+#include "ControlsTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QEnterEvent>
-#include <QImage>
 #include <QMouseEvent>
+#include <QTest>
 
 namespace {
 
-// The widget alone on a see-through image (grab() would put a window background behind it).
-QImage snapshot(QWidget *widget, const QRegion &region = QRegion())
-{
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    const QPoint offset = region.isEmpty() ? QPoint() : region.boundingRect().topLeft();
-    widget->render(&image, offset, region, QWidget::DrawChildren);
-    return image;
-}
+using namespace controls;
 
 // A pane that records the presses that reach it.
 class RecordingPane : public QWidget
@@ -34,26 +26,6 @@ protected:
         event->accept();
     }
 };
-
-void sendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button = Qt::LeftButton)
-{
-    const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendEnter(QWidget *widget)
-{
-    QEnterEvent event(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendLeave(QWidget *widget)
-{
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(widget, &event);
-}
 
 // The colour a button paints a little inside its left edge, clear of the caption.
 QColor fillPixel(QWidget *button)
@@ -224,6 +196,14 @@ TEST(CustemImageButton, PressesOnADisabledButtonAreSwallowed)
 
     // Other buttons are not the button's business: the pane gets them.
     sendMouse(button, QEvent::MouseButtonPress, Qt::RightButton);
+    EXPECT_EQ(pane.presses, 1);
+
+    // Through the window system on a shown window, an enabled button keeps its press and gets the
+    // matching release.
+    pane.show();
+    button->setButtonEnabled(true);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(60, 16));
+    EXPECT_EQ(clicks, 1);
     EXPECT_EQ(pane.presses, 1);
 }
 

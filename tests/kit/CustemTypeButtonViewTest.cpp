@@ -2,14 +2,16 @@
 #include "CustemTypeButtonViewDelegate.h"
 #include "Theme.h"
 
+#include "ControlsTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 
 namespace {
+
+using namespace controls;
 
 class ClickRecorder : public CustemTypeButtonViewDelegate
 {
@@ -36,21 +38,6 @@ protected:
     }
 };
 
-void press(QWidget *widget, QPointF pos = QPointF(30, 20))
-{
-    QMouseEvent event(QEvent::MouseButtonPress, pos, widget->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-QImage snapshot(QWidget *widget)
-{
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 } // namespace
 
 TEST(CustemTypeButtonView, ClicksReachOnlyADelegateThatWantsThem)
@@ -63,19 +50,19 @@ TEST(CustemTypeButtonView, ClicksReachOnlyADelegateThatWantsThem)
     tile->setNameStr(QStringLiteral("Erase Files"));
     tile->loadView();
 
-    press(tile);
+    sendMouse(tile, QEvent::MouseButtonPress);
     EXPECT_EQ(pane.presses, 0) << "the tile keeps the press even without a delegate";
 
     IndifferentOwner indifferent;
     tile->setDelegate(&indifferent);
-    press(tile);
+    sendMouse(tile, QEvent::MouseButtonPress);
     EXPECT_EQ(pane.presses, 0);
 
     ClickRecorder recorder;
     tile->setDelegate(&recorder);
-    press(tile);
+    sendMouse(tile, QEvent::MouseButtonPress);
     // A press on the caption is the tile's too.
-    press(tile, QPointF(tile->nameField()->geometry().center()));
+    sendMouse(tile, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(tile->nameField()->geometry().center()));
     EXPECT_EQ(recorder.tags, (QList<qint32>{2, 2}));
     EXPECT_EQ(pane.presses, 0);
 }

@@ -2,21 +2,11 @@
 #include "Theme.h"
 #include "VQProgressView.h"
 
+#include "ControlsTestSupport.h"
+
+using controls::snapshot;
+
 #include <gtest/gtest.h>
-
-#include <QImage>
-
-namespace {
-
-QImage snapshot(QWidget *widget)
-{
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
-} // namespace
 
 TEST(VQProgressView, BarWidthFollowsThePercent)
 {
