@@ -29,6 +29,17 @@
 
 namespace {
 
+// Binds one BaseTable row (path, method, result, key), steps it and makes the statement reusable.
+void insertRow(sqlite3_stmt *statement, const QByteArray &path, const QByteArray &key)
+{
+    sqlite3_bind_text(statement, 1, path.constData(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement, 2, "HMG Infosec Standard 5", -1, SQLITE_STATIC);
+    sqlite3_bind_text(statement, 3, "Erased", -1, SQLITE_STATIC);
+    sqlite3_bind_text(statement, 4, key.constData(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(statement);
+    sqlite3_reset(statement);
+}
+
 QString schema()
 {
     QFile file(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../Resources/DataBase.sql")));
@@ -79,13 +90,7 @@ public:
             sqlite3_step(run);
             sqlite3_reset(run);
             for (int i = 0; i <= items; ++i) {
-                const QByteArray path = i == 0 ? QByteArray("Items") : "/home/user/folder/file-" + QByteArray::number(i);
-                sqlite3_bind_text(row, 1, path.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(row, 2, "HMG Infosec Standard 5", -1, SQLITE_STATIC);
-                sqlite3_bind_text(row, 3, "Erased", -1, SQLITE_STATIC);
-                sqlite3_bind_text(row, 4, key.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_step(row);
-                sqlite3_reset(row);
+                insertRow(row, i == 0 ? QByteArray("Items") : "/home/user/folder/file-" + QByteArray::number(i), key);
             }
         }
         sqlite3_finalize(run);
@@ -106,14 +111,9 @@ public:
         sqlite3_step(statement);
         sqlite3_finalize(statement);
         for (int i = 0; i <= items; ++i) {
-            const QByteArray path = "/home/user/folder/file-" + QByteArray::number(i);
             sqlite3_prepare_v2(db, "INSERT INTO BaseTable (Itmes, ErasureAlgorithm,Result,Time) VALUES (?,?,?,?);", -1,
                                &statement, nullptr);
-            sqlite3_bind_text(statement, 1, path.constData(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(statement, 2, "HMG Infosec Standard 5", -1, SQLITE_STATIC);
-            sqlite3_bind_text(statement, 3, "Erased", -1, SQLITE_STATIC);
-            sqlite3_bind_text(statement, 4, key.constData(), -1, SQLITE_STATIC);
-            sqlite3_step(statement);
+            insertRow(statement, "/home/user/folder/file-" + QByteArray::number(i), key);
             sqlite3_finalize(statement);
         }
         sqlite3_close(db);

@@ -22,6 +22,18 @@
 
 namespace {
 
+// Binds the socket to a free loopback port and answers the port.
+int bindLoopback(int fd)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    return ntohs(address.sin_port);
+}
+
 // A one-connection web server on loopback that records the request it got.
 class LoopbackServer
 {
@@ -31,13 +43,7 @@ public:
     explicit LoopbackServer(Mode mode) : m_mode(mode)
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        m_port = bindLoopback(m_listener);
         ::listen(m_listener, 4);
         m_thread = std::thread([this] { serve(); });
     }
@@ -88,14 +94,9 @@ private:
 int closedPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    const int port = bindLoopback(fd);
     ::close(fd);
-    return ntohs(address.sin_port);
+    return port;
 }
 
 void writeSettings(const testsupport::TempBundle &bundle, const QVariantMap &settings)
