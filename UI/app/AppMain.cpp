@@ -4,11 +4,7 @@
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-
-#if __has_include("VQPublicUtilities.h")
 #include "VQPublicUtilities.h"
-#define NULLWELL_HAVE_SYSTEM_VERSION 1
-#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -69,11 +65,7 @@ int systemVersion()
 {
     if (versionOverride())
         return versionOverride()();
-#ifdef NULLWELL_HAVE_SYSTEM_VERSION
     return VQPublicUtilities::getSystemVersion();
-#else
-    return kAssertionSystemVersion;
-#endif
 }
 
 void setSystemVersionOverride(std::function<int()> provider)

@@ -5,10 +5,12 @@
 #include "common/TestSupport.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "VQPublicUtilities.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -213,4 +215,28 @@ TEST(StartUpLanguage, SetCurLanguageStoresThePreferredLanguage)
     EXPECT_EQ(defaults.stringArrayForKey(QStringLiteral("AppleLanguages")), QStringList{QStringLiteral("de")});
     EXPECT_TRUE(log.contains(QStringLiteral("set lanague to = de")));
     UserDefaults::setStandardOverride(previous);
+}
+
+TEST(StartUpVersion, TheRunningSystemsVersionDecides)
+{
+    FakePowerAssertion power;
+    PowerAssertion::setSharedOverride(&power);
+    QTemporaryDir dir;
+    const QString release = dir.filePath(QStringLiteral("os-release"));
+    for (const auto &[version, inhibitor] : {std::pair{"10.7", false}, std::pair{"10.8", true}}) {
+        QFile file(release);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("NAME=Test\nVERSION_ID=\"") + version + "\"\n");
+        file.close();
+        VQPublicUtilities::setOsReleasePathOverride(release);
+
+        PreventSleep();
+        EXPECT_EQ(power.held, inhibitor ? 1 : 0) << version;
+        EXPECT_EQ(appmain::activityTimer() != nullptr, !inhibitor) << version;
+        ReleasePreventObj();
+        EXPECT_EQ(power.held, 0);
+        EXPECT_EQ(appmain::activityTimer(), nullptr);
+    }
+    VQPublicUtilities::setOsReleasePathOverride(QString());
+    PowerAssertion::setSharedOverride(nullptr);
 }
