@@ -1,5 +1,6 @@
 #include "AppMain.h"
 
+#include "CallerSession.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
@@ -121,8 +122,10 @@ int NullwellMain(int argc, char *argv[])
     // Timers and bus connections belong to the application object, so it exists before the
     // sleep prevention starts and outlives its release.
     std::unique_ptr<QApplication> application;
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
+        CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
+    }
     PreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     ReleasePreventObj();
