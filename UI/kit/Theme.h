@@ -57,6 +57,50 @@ inline const char *const kAddButtonDisableImage = "btn_add_disable";
 
 // ---- Controls (text buttons, type buttons, progress bar, drop view) ----
 
+// Code-drawn text button: fill per colour type (0-5) and state (0 normal, 1 hover, 2 pressed,
+// 3 disabled); types past the palette look like the standard blue button.
+inline QColor textButtonFill(quint64 colorType, int state)
+{
+    static const QColor table[6][4] = {
+        {rgb(30, 130, 237), rgb(36, 155, 246), rgb(30, 131, 237), rgb(208, 208, 208)},
+        {rgb(61, 73, 110), rgb(54, 65, 98), rgb(99, 109, 139), rgb(196, 200, 221)},
+        {rgb(255, 255, 255), rgb(255, 255, 255), rgb(255, 255, 255), rgb(213, 212, 213, 0.8)},
+        {rgb(255, 255, 255), rgb(255, 255, 255), rgb(255, 255, 255), rgb(213, 212, 213, 0.8)},
+        {rgb(253, 253, 126), rgb(227, 227, 113), rgb(253, 253, 146), rgb(119, 127, 115)},
+        {rgb(240, 149, 28), rgb(240, 149, 28), rgb(240, 149, 28), rgb(240, 149, 28)},
+    };
+    return table[colorType < 6 ? colorType : 0][qBound(0, state, 3)];
+}
+// The caption keeps its colour in every state.
+inline QColor textButtonCaption(quint64 colorType)
+{
+    if (colorType == 2)
+        return rgb(36, 155, 246);
+    if (colorType == 3 || colorType == 4)
+        return rgb(45, 45, 45, 0.8);
+    return rgb(255, 255, 255);
+}
+inline QColor textButtonBlueBorder() { return rgb(36, 155, 246); }
+inline QColor textButtonGreyBorder() { return rgb(128, 128, 128); }
+// The teal twin of the text button that carries the "add" image; same state numbering.
+inline QColor addViewFill(int state)
+{
+    static const QColor fills[4] = {rgb(127, 207, 220), rgb(114, 185, 197), rgb(165, 221, 230),
+                                    rgb(196, 200, 221)};
+    return fills[qBound(0, state, 3)];
+}
+inline QColor addViewCaption() { return rgb(255, 255, 255); }
+inline const char *addViewImage() { return "add@2x"; }
+
+// Navigation tile: teal when selected, else see-through; caption white on the control surface.
+inline QColor typeButtonSelectedFill() { return rgb(127, 207, 220); }
+inline QColor typeButtonCaption() { return rgb(255, 255, 255); }
+inline QColor controlSurface() { return rgb(237, 237, 237); }
+
+// Thin progress bar: grey track, blue bar.
+inline QColor progressTrack() { return rgb(206, 209, 219); }
+inline QColor progressBar() { return rgb(32, 144, 250); }
+
 // ---- Tables, cells and scrollers ----
 
 // ---- Windows ----
