@@ -1,12 +1,11 @@
 #include "TCStandardWindowButtonArt.h"
 
+#include "ImageLibrary.h"
 #include "TCWindowButton.h"
 #include "Theme.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 namespace {
 
@@ -45,12 +44,6 @@ void drawSymbol(QPainter &painter, TCStandardWindowButtonArt::Type type, qreal d
     }
 }
 
-qreal screenRatio()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qMax<qreal>(1.0, screen->devicePixelRatio()) : 1.0;
-}
-
 } // namespace
 
 QPixmap TCStandardWindowButtonArt::image(Type type, Look look, int diameter, qreal devicePixelRatio)
@@ -82,7 +75,7 @@ QPixmap TCStandardWindowButtonArt::image(Type type, Look look, int diameter, qre
 TCWindowButton *TCStandardWindowButtonArt::makeButton(Type type, const QString &groupIdentifier, QWidget *parent)
 {
     const int diameter = theme::kWindowButtonDiameter;
-    const qreal ratio = screenRatio();
+    const qreal ratio = ImageLibrary::screenRatio();
     auto *button = new TCWindowButton(QSize(diameter, diameter), groupIdentifier, parent);
     button->setActiveImage(image(type, Active, diameter, ratio));
     button->setActiveNotKeyWindowImage(image(type, ActiveNotKey, diameter, ratio));
