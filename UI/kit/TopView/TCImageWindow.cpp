@@ -56,6 +56,14 @@ QRectF frameOf(const QWidget *widget)
     return widget ? kit::bottomLeftFrame(widget) : QRectF();
 }
 
+void fillBackground(QWidget *widget)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, theme::windowContentColor());
+    widget->setPalette(palette);
+}
+
 bool desktopComposites()
 {
 #ifdef NULLWELL_HAVE_XCB
@@ -97,25 +105,16 @@ void TCImageWindow::setCompositorProbe(std::function<bool()> probe)
     compositorProbe() = std::move(probe);
 }
 
-void TCImageWindow::resetMeasuredDefaults()
-{
-    measured() = MeasuredDefaults();
-}
-
 TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     // Rounded corners need a translucent window; without a compositor it would show black
     // corners, so the corners are cut with a mask instead.
     m_translucent = hasCompositor();
-    if (m_translucent) {
+    if (m_translucent)
         setAttribute(Qt::WA_TranslucentBackground);
-    } else {
-        setAutoFillBackground(true);
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Window, theme::windowContentColor());
-        setPalette(palette);
-    }
+    else
+        fillBackground(this);
     setMovableByWindowBackground(true);
     resize(contentSize.width(), contentSize.height() + qRound(theme::kStandardTitleBarHeight));
 
@@ -134,10 +133,7 @@ TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     m_standardButtons[ZoomButton]->setAction([this] { performZoom(); });
 
     auto *content = new QWidget(this);
-    content->setAutoFillBackground(true);
-    QPalette contentPalette = content->palette();
-    contentPalette.setColor(QPalette::Window, theme::windowContentColor());
-    content->setPalette(contentPalette);
+    fillBackground(content);
     content->setGeometry(contentRectForFrameRect(QRectF(rect())).toRect());
     m_contentView = content;
     raiseButtons();
@@ -602,11 +598,13 @@ void TCImageWindow::changeEvent(QEvent *event)
         const bool wasFull = old.testFlag(Qt::WindowFullScreen);
         const bool isFull = windowState().testFlag(Qt::WindowFullScreen);
         auto &center = NotificationCenter::defaultCenter();
+        // Observers compare the object with the top-level widget they know.
+        const QWidget *object = this;
         if (!wasFull && isFull) {
-            center.postNotification(windownotifications::WillEnterFullScreen, this);
+            center.postNotification(windownotifications::WillEnterFullScreen, object);
         } else if (wasFull && !isFull) {
-            center.postNotification(windownotifications::WillExitFullScreen, this);
-            center.postNotification(windownotifications::DidExitFullScreen, this);
+            center.postNotification(windownotifications::WillExitFullScreen, object);
+            center.postNotification(windownotifications::DidExitFullScreen, object);
         }
         if (!old.testFlag(Qt::WindowMinimized) && windowState().testFlag(Qt::WindowMinimized))
             m_delegateProxy.windowDidMiniaturize(this);

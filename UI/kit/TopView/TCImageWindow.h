@@ -146,8 +146,6 @@ public:
     // Whether the desktop composites translucent windows; tests replace the probe.
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
-    // Forgets the button metrics measured from the first window (tests).
-    static void resetMeasuredDefaults();
 
 public slots:
     // Asks the delegate, then closes.
