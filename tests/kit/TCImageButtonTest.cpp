@@ -103,6 +103,22 @@ TEST_F(TCImageButtonTest, choosesDisabledThenPressedThenHoverThenNormal)
     EXPECT_EQ(button.chosenImage().cacheKey(), button.normalImage().cacheKey());
 }
 
+TEST_F(TCImageButtonTest, disablingDuringAPressDoesNotLeaveItPressed)
+{
+    TCImageButton button;
+    button.setImageFromFileNormalName("pic", "pic_press", "pic_hover", "pic_disable");
+    button.show();
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    button.setEnabled(false);
+    // The release goes nowhere: the button is disabled.
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    button.setEnabled(true);
+    EXPECT_FALSE(button.isTracking());
+    EXPECT_NE(button.chosenImage().cacheKey(), button.activeImage().cacheKey());
+    EXPECT_EQ(clicks.count(), 0);
+}
+
 TEST_F(TCImageButtonTest, disabledButtonsIgnoreThePointer)
 {
     TCImageButton button;

@@ -89,6 +89,17 @@ void TCImageButton::mouseReleaseEvent(QMouseEvent *event)
     repaint();
 }
 
+// A button disabled in the middle of a press never hears of the release; it must not come back
+// drawn as pressed.
+void TCImageButton::changeEvent(QEvent *event)
+{
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && m_isTracking) {
+        m_isTracking = false;
+        update();
+    }
+}
+
 void TCImageButton::enterEvent(QEnterEvent *event)
 {
     QPushButton::enterEvent(event);
