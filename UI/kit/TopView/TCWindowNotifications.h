@@ -3,7 +3,7 @@
 #include <QString>
 
 // Window events that the kit's windows post to the default notification centre, with the
-// top-level widget as the object, for title-bar pieces that follow the window's state.
+// top-level widget as the object, for title-bar parts that follow the window's state.
 namespace windownotifications {
 
 inline const QString WillEnterFullScreen = QStringLiteral("TCWindowWillEnterFullScreenNotification");
