@@ -20,4 +20,17 @@ public:
 
     // True when the application's executable was found and started; it is not waited for.
     virtual bool launchApplication(const QString &appPath);
+
+    // Opens a web address in the person's browser. We run as root on the person's behalf, so the
+    // browser is started as that person (PKEXEC_UID), never as root.
+    virtual bool openURL(const QString &url);
+    // Opens a file or folder with the person's default application, as that person.
+    virtual bool openFile(const QString &path);
+    // Shows the item in the person's file manager (its folder, with the item selected where the
+    // file manager supports it).
+    virtual bool selectFile(const QString &path);
+
+    // Starts a desktop helper detached, as the invoking person when we are root through pkexec.
+    // True when the program was started.
+    static bool startAsInvokingUser(const QString &program, const QStringList &arguments);
 };
