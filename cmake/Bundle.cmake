@@ -26,4 +26,8 @@ function(nullwell_glob_sources target)
     endforeach()
     list(FILTER files EXCLUDE REGEX "/main\\.cpp$")
     target_sources(${target} PRIVATE ${files})
+    # A class added to a folder must reach moc at the next build, not only after a clean one: the
+    # glob re-runs the configuration, and dropping the moc step's stamp makes it rescan (moc itself
+    # only reruns for headers that changed).
+    file(REMOVE "${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp")
 endfunction()

@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev libxcb1-dev
     libsqlite3-dev sqlite3 libplist-dev libudev-dev
     libgtest-dev libgmock-dev
     fonts-urw-base35 desktop-file-utils libxml2-utils
-    xvfb xauth dbus e2fsprogs util-linux coreutils
+    xvfb xauth x11-utils dbus e2fsprogs util-linux coreutils procps
 )
 
 missing=()

@@ -1,10 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the application from the build folder.
+# Installs what is missing, builds, and starts the application from the build folder: through
+# the launcher (which asks for the administrator password with pkexec) when pkexec and a polkit
+# agent are there, otherwise the main program directly with the user's language code.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh" "$root/build"
 
-main="$root/build/Ostrivan Nullwell.app/Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/Ostrivan Nullwell"
-language="$(echo "${LANG:-en}" | sed 's/[._@].*//; s/_/-/')"
-exec "$main" "${language:-en}"
+outer="$root/build/Ostrivan Nullwell.app"
+launcher="$outer/Contents/MacOS/ostrivan-nullwell"
+main="$outer/Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/Ostrivan Nullwell"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: starting on Qt's offscreen platform, so no window will be visible."
+    export QT_QPA_PLATFORM=offscreen
+fi
+
+polkit_agent_running() {
+    pgrep -u "$(id -u)" -f 'polkit.*agent|polkit-kde|lxpolkit|lxqt-policykit|mate-polkit|xfce-polkit|gnome-shell|cinnamon|budgie-polkit' \
+        >/dev/null 2>&1
+}
+
+if [ "$(id -u)" -ne 0 ] && command -v pkexec >/dev/null 2>&1 && polkit_agent_running; then
+    echo "Starting through the launcher: answer the administrator password prompt."
+    exec "$launcher"
+fi
+
+# The language code the launcher would pass: never empty, plain ASCII (de_DE.UTF-8 gives de-DE).
+locale_name="${LANGUAGE:-${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}}"
+language="$(printf '%s' "${locale_name%%:*}" | sed 's/[.@].*//; s/_/-/g; s/[^A-Za-z0-9-]//g')"
+case "$language" in
+    "" | C | POSIX) language=en ;;
+esac
+exec "$main" "$language"

@@ -23,13 +23,13 @@ QHash<QString, QPixmap> &cache()
     return images;
 }
 
-qreal screenRatio()
+} // namespace
+
+qreal ImageLibrary::screenRatio()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? qMax<qreal>(1.0, screen->devicePixelRatio()) : 1.0;
 }
-
-} // namespace
 
 QString ImageLibrary::filePath(const QString &name)
 {

@@ -21,6 +21,8 @@ public:
     // Draws the image scaled into the rectangle; SVG images stay crisp at any size.
     static void draw(QPainter *painter, const QString &name, const QRectF &target);
     static void clearCache();
+    // The primary screen's device pixel ratio (at least 1): images drawn in code use it too.
+    static qreal screenRatio();
 
 private:
     static QString filePath(const QString &name);

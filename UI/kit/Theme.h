@@ -24,7 +24,82 @@ QFont boldSystemFont(qreal pixelSize);
 
 // ---- Window chrome (title bar, window buttons, image buttons) ----
 
+// Height of the title bar that a window gets before its controller sets one; the window buttons'
+// default margins are measured from where they first sit in it.
+inline constexpr qreal kStandardTitleBarHeight = 22.0;
+inline constexpr qreal kTitleBarCornerRadius = 16.0;
+inline constexpr int kWindowButtonDiameter = 12;
+inline constexpr qreal kWindowButtonLeftMargin = 8.0;
+inline constexpr qreal kWindowButtonSeparation = 8.0;
+// Gap between the top of the title bar and the title text.
+inline constexpr qreal kTitleTopGap = 2.0;
+inline constexpr qreal kTitleFontSize = 13.0;
+inline QColor titleBarFillColor() { return rgb(255, 255, 255); }
+inline QColor windowContentColor() { return rgb(255, 255, 255); }
+inline QColor defaultTitleTextColor() { return rgb(255, 255, 255); }
+inline QColor defaultTitleShadowColor() { return rgb(255, 255, 255, 0.5); }
+inline constexpr qreal kDefaultTitleShadowBlur = 10.0;
+// Window buttons: a filled disc with a hairline rim; the symbol shows on hover and press.
+inline QColor closeButtonColor() { return rgb(237, 98, 90); }
+inline QColor minimizeButtonColor() { return rgb(244, 190, 80); }
+inline QColor zoomButtonColor() { return rgb(98, 196, 86); }
+inline QColor windowButtonNotKeyColor() { return rgb(214, 214, 214); }
+inline QColor windowButtonDisabledColor() { return rgb(234, 234, 234); }
+inline QColor windowButtonRimColor() { return rgb(0, 0, 0, 0.16); }
+inline QColor windowButtonSymbolColor() { return rgb(72, 28, 24, 0.8); }
+// A pressed button darkens its disc by this factor (QColor::darker).
+inline constexpr int kWindowButtonPressedDarker = 125;
+// The image button's picture set of the add button.
+inline const char *const kAddButtonImage = "btn_add";
+inline const char *const kAddButtonPressImage = "btn_add_press";
+inline const char *const kAddButtonHoverImage = "btn_add_hover";
+inline const char *const kAddButtonDisableImage = "btn_add_disable";
+
 // ---- Controls (text buttons, type buttons, progress bar, drop view) ----
+
+// Code-drawn text button: fill per colour type (0-5) and state (0 normal, 1 hover, 2 pressed,
+// 3 disabled); types past the palette look like the standard blue button.
+inline QColor textButtonFill(quint64 colorType, int state)
+{
+    static const QColor table[6][4] = {
+        {rgb(30, 130, 237), rgb(36, 155, 246), rgb(30, 131, 237), rgb(208, 208, 208)},
+        {rgb(61, 73, 110), rgb(54, 65, 98), rgb(99, 109, 139), rgb(196, 200, 221)},
+        {rgb(255, 255, 255), rgb(255, 255, 255), rgb(255, 255, 255), rgb(213, 212, 213, 0.8)},
+        {rgb(255, 255, 255), rgb(255, 255, 255), rgb(255, 255, 255), rgb(213, 212, 213, 0.8)},
+        {rgb(253, 253, 126), rgb(227, 227, 113), rgb(253, 253, 146), rgb(119, 127, 115)},
+        {rgb(240, 149, 28), rgb(240, 149, 28), rgb(240, 149, 28), rgb(240, 149, 28)},
+    };
+    return table[colorType < 6 ? colorType : 0][qBound(0, state, 3)];
+}
+// The caption keeps its colour in every state.
+inline QColor textButtonCaption(quint64 colorType)
+{
+    if (colorType == 2)
+        return rgb(36, 155, 246);
+    if (colorType == 3 || colorType == 4)
+        return rgb(45, 45, 45, 0.8);
+    return rgb(255, 255, 255);
+}
+inline QColor textButtonBlueBorder() { return rgb(36, 155, 246); }
+inline QColor textButtonGreyBorder() { return rgb(128, 128, 128); }
+// The teal twin of the text button that carries the "add" image; same state numbering.
+inline QColor addViewFill(int state)
+{
+    static const QColor fills[4] = {rgb(127, 207, 220), rgb(114, 185, 197), rgb(165, 221, 230),
+                                    rgb(196, 200, 221)};
+    return fills[qBound(0, state, 3)];
+}
+inline QColor addViewCaption() { return rgb(255, 255, 255); }
+inline const char *addViewImage() { return "add@2x"; }
+
+// Navigation tile: teal when selected, else see-through; caption white on the control surface.
+inline QColor typeButtonSelectedFill() { return rgb(127, 207, 220); }
+inline QColor typeButtonCaption() { return rgb(255, 255, 255); }
+inline QColor controlSurface() { return rgb(237, 237, 237); }
+
+// Thin progress bar: grey track, blue bar.
+inline QColor progressTrack() { return rgb(206, 209, 219); }
+inline QColor progressBar() { return rgb(32, 144, 250); }
 
 // ---- Tables, cells and scrollers ----
 

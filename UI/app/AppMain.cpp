@@ -1,0 +1,194 @@
+#include "AppMain.h"
+
+#include "CallerSession.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "VQPublicUtilities.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+PowerAssertion::AssertionID assertionID = 0;
+QTimer *timer = nullptr;
+
+std::function<int()> &versionOverride()
+{
+    static std::function<int()> provider;
+    return provider;
+}
+
+std::function<int(int, char **)> &loopOverride()
+{
+    static std::function<int(int, char **)> loop;
+    return loop;
+}
+
+// Text of a C string that is ASCII throughout; nothing for a null pointer or any other byte.
+std::optional<QString> asciiString(const char *text)
+{
+    if (!text)
+        return std::nullopt;
+    for (const char *c = text; *c; ++c) {
+        if (static_cast<unsigned char>(*c) > 0x7f)
+            return std::nullopt;
+    }
+    return QString::fromLatin1(text);
+}
+
+QString deletingLastPathComponent(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+const char *orNull(const char *text)
+{
+    return text ? text : "(null)";
+}
+
+} // namespace
+
+namespace appmain {
+
+int systemVersion()
+{
+    if (versionOverride())
+        return versionOverride()();
+    return VQPublicUtilities::getSystemVersion();
+}
+
+void setSystemVersionOverride(std::function<int()> provider)
+{
+    versionOverride() = std::move(provider);
+}
+
+int NSApplicationMain(int argc, char *argv[])
+{
+    if (loopOverride())
+        return loopOverride()(argc, argv);
+    // The application delegate brings up the main window here; until then there is nothing to
+    // show, so the loop ends as soon as it has started.
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    return QCoreApplication::exec();
+}
+
+void setApplicationLoopOverride(std::function<int(int, char **)> loop)
+{
+    loopOverride() = std::move(loop);
+}
+
+const QTimer *activityTimer()
+{
+    return timer;
+}
+
+PowerAssertion::AssertionID currentAssertionID()
+{
+    return assertionID;
+}
+
+} // namespace appmain
+
+int NullwellMain(int argc, char *argv[])
+{
+    // Never read past the vector: with no argument its terminating null entry stands in.
+    const char *first = argc > 0 ? argv[0] : nullptr;
+    const char *second = argc > 1 ? argv[1] : nullptr;
+    platform::logf("vkl path para[0] = %s, para[1] = %s", orNull(first), orNull(second));
+
+    bool run = false;
+    if (argc > 1) {
+        const std::optional<QString> argument = asciiString(argv[1]);
+        if (argument && argument->endsWith(QStringLiteral("*loaderflag*")))
+            run = true;
+        else if (argument && argument->length() > 0)
+            run = true;
+    }
+    if (!run && KestrumRunLoader())
+        return 0;
+
+    // Timers and bus connections belong to the application object, so it exists before the
+    // sleep prevention starts and outlives its release.
+    std::unique_ptr<QApplication> application;
+    if (!QCoreApplication::instance()) {
+        CallerSession::adoptFromParent();
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    PreventSleep();
+    const int result = appmain::NSApplicationMain(argc, argv);
+    ReleasePreventObj();
+    return result;
+}
+
+bool KestrumRunLoader()
+{
+    QString path = Bundle::mainBundle().bundlePath();
+    for (int i = 0; i < 3; ++i)
+        path = deletingLastPathComponent(path);
+    return Workspace::sharedWorkspace().launchApplication(path);
+}
+
+void PreventSleep()
+{
+    if (appmain::systemVersion() >= appmain::kAssertionSystemVersion) {
+        PowerAssertion::shared().createWithName(PowerAssertion::kPreventUserIdleDisplaySleep, PowerAssertion::kLevelOn,
+                                                appmain::kAssertionName, &assertionID);
+        return;
+    }
+    // A timer needs the application's event loop; without one there is nothing to add it to.
+    if (!QCoreApplication::instance())
+        return;
+    timer = new QTimer();
+    timer->setTimerType(Qt::CoarseTimer);
+    // The first report goes out as soon as the loop runs, then every 30 seconds.
+    timer->setInterval(0);
+    QTimer *created = timer;
+    QObject::connect(timer, &QTimer::timeout, timer, [created] {
+        if (created->interval() != appmain::kActivityIntervalMs)
+            created->setInterval(appmain::kActivityIntervalMs);
+        MyTimerCallback(created, nullptr);
+    });
+    timer->start();
+}
+
+void ReleasePreventObj()
+{
+    if (appmain::systemVersion() >= appmain::kAssertionSystemVersion) {
+        PowerAssertion::shared().release(assertionID);
+        return;
+    }
+    if (timer) {
+        timer->stop();
+        delete timer;
+        timer = nullptr;
+    }
+}
+
+void MyTimerCallback(QTimer *timer, void *info)
+{
+    Q_UNUSED(timer);
+    Q_UNUSED(info);
+    PowerAssertion::shared().updateSystemActivity(PowerAssertion::kOverallAct);
+}
+
+void setCurLanguage(const char *code)
+{
+    std::printf("argv = %s\n", orNull(code));
+    std::fflush(stdout);
+    const QString language = QString::fromUtf8(orNull(code));
+    platform::log(QStringLiteral("set lanague to = %1").arg(language));
+    UserDefaults::standard().setObject(QStringList{language}, QStringLiteral("AppleLanguages"));
+    UserDefaults::standard().synchronize();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/PowerAssertion.h"
+
+#include <functional>
+
+class QTimer;
+
+// The main program's start. Started by the launcher with one argument (the interface language
+// code) it runs; started bare it hands over to the launcher's bundle, which asks for the
+// administrator password and starts it again. While it runs it keeps the machine from idling.
+
+// The start-up decision; answers the process's exit status.
+int NullwellMain(int argc, char *argv[]);
+// Opens the outer bundle (three path components above our own); true when that worked.
+bool KestrumRunLoader();
+// Takes the idle inhibitor, or on old systems starts the 30-second activity timer.
+void PreventSleep();
+// Lets go of what PreventSleep took.
+void ReleasePreventObj();
+// The activity timer's tick: tells the desktop the user is active.
+void MyTimerCallback(QTimer *timer, void *info);
+// Stores code as the user's preferred language.
+void setCurLanguage(const char *code);
+
+namespace appmain {
+
+// Systems from this version on (major * 100 + minor) take an inhibitor; older ones get the timer.
+constexpr int kAssertionSystemVersion = 1008;
+constexpr int kActivityIntervalMs = 30000;
+inline const QString kAssertionName = QStringLiteral("Ostrivan Nullwell is running");
+
+// The system version as major * 100 + minor; tests may answer another one.
+int systemVersion();
+void setSystemVersionOverride(std::function<int()> provider);
+
+// Runs the application's event loop with the application object that already exists and answers
+// its result; tests may put another loop in its place (an empty function restores the real one).
+int NSApplicationMain(int argc, char *argv[]);
+void setApplicationLoopOverride(std::function<int(int argc, char *argv[])> loop);
+
+// What the sleep prevention holds right now (for tests).
+const QTimer *activityTimer();
+PowerAssertion::AssertionID currentAssertionID();
+
+} // namespace appmain

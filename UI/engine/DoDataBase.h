@@ -1,0 +1,66 @@
+#pragma once
+
+#include "FileObj.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+
+struct sqlite3;
+
+// The erasure history in "DataBase.db" among the bundle's resources: one TimeBase row per recorded
+// run and, in BaseTable, a header row followed by one row per item, all under the run key (the
+// local time the run was recorded). The database is opened and closed around every operation so
+// that nothing holds it between runs. One shared instance, used from the main thread.
+class DoDataBase
+{
+public:
+    // One BaseTable row as readers see it: keys "Items", "Erasure algorithm" and "Result".
+    using Record = QVariantMap;
+    using RecordList = QList<Record>;
+    // Run key to the records of every run stored under it.
+    using History = QMap<QString, RecordList>;
+    using Clock = std::function<QDateTime()>;
+
+    static const QString kItemsKey;
+    static const QString kErasureAlgorithmKey;
+    static const QString kResultKey;
+
+    static DoDataBase *returnDoDataBase();
+
+    // Path of "DataBase.db" in the main bundle's resources; empty when it is not there.
+    QString getDataBase() const;
+
+    // Records an erase run: the header row, then one row per item (its path and result text).
+    void writePlistForHistoryWithArr(const FileObjList &arr);
+    // Records a drive wipe (isFreeSpace false) or a free-space wipe of the named volume.
+    void writeWipeVolumesOrFree(const QString &volumeName, const QString &end, bool isFreeSpace);
+    // Every run, keyed by run key; an unreadable database reads as an empty history.
+    History getAllData();
+    // The records stored under one key, header rows included, in the order they were written.
+    RecordList getValueWith(sqlite3 *db, const QString &key);
+    // Removes every run stored under the key.
+    void deleteDataWithKey(const QString &key);
+    QString getEraserTimes() const;
+    void TestDataBase();
+
+    // The method name of the run being written.
+    QString eraserTimes() const { return m_eraserTimes; }
+
+    // "yyyy-MM-dd HH-mm-ss" with the calendar year, so keys sort in time order.
+    static QString runKeyForDateTime(const QDateTime &when);
+    // The time source of the run key (tests); an empty clock restores the system's local time.
+    void setClock(Clock clock);
+
+private:
+    DoDataBase();
+
+    QString makeRunKey() const;
+    sqlite3 *openDatabase() const;
+
+    QString m_eraserTimes;
+    Clock m_clock;
+};

@@ -1,0 +1,183 @@
+#include "CustemImageButton.h"
+
+#include "ImageLibrary.h"
+#include "KitGeometry.h"
+#include "Theme.h"
+
+#include <QEnterEvent>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+CustemImageButton::CustemImageButton(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+CustemImageButton::CustemImageButton(const QRectF &frame, QWidget *parent)
+    : CustemImageButton(parent)
+{
+    kit::setBottomLeftFrame(this, frame);
+}
+
+void CustemImageButton::setTextWithName(const QString &title, const QFont &font, quint64 colorType,
+                                        const QString &identifier)
+{
+    m_myColorType = colorType;
+    storeCaption(title, font);
+    // The owner finds the button's image child by this identifier; the image itself is empty.
+    addIdentifiedImage(QString(), rect(), identifier);
+}
+
+void CustemImageButton::storeCaption(const QString &title, const QFont &font)
+{
+    m_titleFont = font;
+    m_titleStr = title;
+    m_isBeginDraw = true;
+    update();
+}
+
+QWidget *CustemImageButton::addIdentifiedImage(const QString &imageName, const QRect &geometry,
+                                               const QString &identifier)
+{
+    auto *image = new QLabel(this);
+    image->setObjectName(identifier);
+    image->setGeometry(geometry);
+    image->setScaledContents(true);
+    const QPixmap pixmap = ImageLibrary::imageNamed(imageName);
+    if (!pixmap.isNull())
+        image->setPixmap(pixmap);
+    // Clicks over the image are the button's.
+    image->setAttribute(Qt::WA_TransparentForMouseEvents);
+    image->show();
+    return image;
+}
+
+void CustemImageButton::setButtonEnabled(bool enabled)
+{
+    m_isEnabled = enabled;
+    m_isDisabled = enabled;
+    m_isFocus = enabled;
+    update();
+}
+
+float CustemImageButton::getStringWidthWith(const QString &text, const QFont &font, const QSizeF &size)
+{
+    if (text.isNull())
+        return 0.0f;
+    const QFontMetricsF metrics(font);
+    const QRectF bounds(QPointF(0, 0), size);
+    return float(metrics.boundingRect(bounds, Qt::TextWordWrap, text).width());
+}
+
+CustemImageButton::DrawState CustemImageButton::drawState() const
+{
+    if (!m_isEnabled || !m_isDisabled)
+        return Disabled;
+    if (m_isTracking)
+        return Pressed;
+    if (m_isFocus)
+        return Hover;
+    return Normal;
+}
+
+qreal CustemImageButton::cornerRadius() const
+{
+    return height() < 35 ? 14.0 : 18.0;
+}
+
+QColor CustemImageButton::fillColor() const
+{
+    return theme::textButtonFill(m_myColorType, drawState());
+}
+
+QColor CustemImageButton::captionColor() const
+{
+    return theme::textButtonCaption(m_myColorType);
+}
+
+QRectF CustemImageButton::captionRect() const
+{
+    const QSizeF size = QSizeF(this->size());
+    const float width = getStringWidthWith(m_titleStr, m_titleFont, size);
+    const qreal lineHeight = m_titleFont.pixelSize() > 15 || m_titleFont.pointSizeF() > 15 ? 22.0 : 20.0;
+    // Centred both ways; the extra 5 keeps the last glyph from being clipped.
+    return QRectF((size.width() - width) / 2.0, (size.height() - lineHeight) / 2.0, width + 5.0, lineHeight);
+}
+
+void CustemImageButton::drawBorder(QPainter &painter, const QRectF &shape) const
+{
+    // The white types carry an outline: blue along the shape, or a grey near-square frame.
+    if (m_myColorType != 2 && m_myColorType != 3)
+        return;
+    const bool blue = m_myColorType == 2;
+    const qreal radius = blue ? cornerRadius() : 3.0;
+    painter.setPen(QPen(blue ? theme::textButtonBlueBorder() : theme::textButtonGreyBorder(), 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(shape, radius, radius);
+}
+
+void CustemImageButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The shape always comes from the whole button: a partial repaint clips, it does not reshape.
+    const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath path;
+    path.addRoundedRect(shape, cornerRadius(), cornerRadius());
+    painter.fillPath(path, fillColor());
+    drawBorder(painter, shape);
+    if (!m_isBeginDraw)
+        return;
+    painter.setFont(m_titleFont);
+    painter.setPen(captionColor());
+    painter.drawText(captionRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_titleStr);
+}
+
+void CustemImageButton::enterEvent(QEnterEvent *)
+{
+    if (!m_isEnabled)
+        return;
+    m_isFocus = true;
+    update();
+}
+
+void CustemImageButton::leaveEvent(QEvent *)
+{
+    m_isFocus = false;
+    update();
+}
+
+void CustemImageButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    // A left press is the button's in every state: a disabled button swallows it so nothing behind
+    // the button reacts, and an enabled one keeps it so the release comes back here.
+    event->accept();
+    if (m_isDisabled)
+        showPress();
+}
+
+void CustemImageButton::showPress()
+{
+    m_isTracking = m_isEnabled;
+    update();
+}
+
+void CustemImageButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_isTracking = false;
+    update();
+    if (m_isEnabled && m_delegate && m_buttonAction)
+        m_buttonAction();
+}

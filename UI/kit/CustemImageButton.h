@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QPainter;
+
+// The text button of the dialogs and panes, drawn entirely in code: a rounded shape in one of six
+// colour types, an optional border and a centred caption. It keeps its own enabled, hover and
+// pressed flags (it stays enabled as a Qt widget, so that a press on a disabled button is
+// swallowed here instead of reaching the widgets behind it) and runs its action at mouse-up.
+class CustemImageButton : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // What the owner runs on a click; it is only run while a delegate is set.
+    using Action = std::function<void()>;
+    // The look a paint picks, by priority disabled, pressed, hover, normal.
+    enum DrawState { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+
+    explicit CustemImageButton(QWidget *parent = nullptr);
+    // Created at a bottom-left frame inside the parent, as the window layouts give them.
+    CustemImageButton(const QRectF &frame, QWidget *parent);
+
+    void setTextWithName(const QString &title, const QFont &font, quint64 colorType,
+                         const QString &identifier);
+    // Enabling also turns the hover look on until the pointer next leaves the button.
+    virtual void setButtonEnabled(bool enabled);
+
+    QObject *delegate() const { return m_delegate; }
+    void setDelegate(QObject *delegate) { m_delegate = delegate; }
+    Action buttonAction() const { return m_buttonAction; }
+    void setButtonAction(Action action) { m_buttonAction = std::move(action); }
+
+    bool isFocus() const { return m_isFocus; }
+    void setIsFocus(bool focus) { m_isFocus = focus; }
+    bool isEnabled() const { return m_isEnabled; }
+    void setIsEnabled(bool enabled) { m_isEnabled = enabled; }
+    // Despite its name, true means the button takes clicks (see setButtonEnabled).
+    bool isDisabled() const { return m_isDisabled; }
+    bool isTracking() const { return m_isTracking; }
+    qint64 butTag() const { return m_butTag; }
+    void setButTag(qint64 tag) { m_butTag = tag; }
+    quint64 colorType() const { return m_myColorType; }
+    QString titleStr() const { return m_titleStr; }
+    QFont titleFont() const { return m_titleFont; }
+
+    // Width of the text laid out (wrapping) inside the given size; empty text gives 0.
+    static float getStringWidthWith(const QString &text, const QFont &font, const QSizeF &size);
+
+    DrawState drawState() const;
+    virtual qreal cornerRadius() const;
+    virtual QColor fillColor() const;
+    virtual QColor captionColor() const;
+    // Where the caption is drawn, in widget coordinates.
+    virtual QRectF captionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+    virtual void drawBorder(QPainter &painter, const QRectF &shape) const;
+    // A left press on a button that takes clicks.
+    virtual void showPress();
+    // Stores the caption and adds the identifying image child each call adds.
+    void storeCaption(const QString &title, const QFont &font);
+    QWidget *addIdentifiedImage(const QString &imageName, const QRect &geometry,
+                                const QString &identifier);
+
+    bool m_isTracking = false;
+    bool m_isFocus = false;
+    bool m_isDisabled = true;
+    bool m_isEnabled = false;
+    QPointer<QObject> m_delegate;
+    Action m_buttonAction;
+    quint64 m_myColorType = 0;
+    qint64 m_butTag = 0;
+    QString m_titleStr;
+    QFont m_titleFont;
+    bool m_isBeginDraw = false;
+};

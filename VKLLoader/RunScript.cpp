@@ -1,0 +1,208 @@
+#include "RunScript.h"
+
+#include "platform/Authorization.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+const QString kCurLanguage = QStringLiteral("CurLanguage");
+const QString kSupportLanguage = QStringLiteral("SupportLanguage");
+const QString kZelto = QStringLiteral("Zelto");
+const QString kEnglishName = QStringLiteral("English");
+const QString kEnglish = QStringLiteral("en");
+const QString kPasswordRequired = QStringLiteral("The administrator password is required to do this.");
+
+struct LanguageChoice
+{
+    QString code;
+    QString fallback;
+};
+
+LanguageChoice mapPreferredLanguage(const QString &preferred)
+{
+    static const QStringList traditional = {QStringLiteral("zh-Hant"), QStringLiteral("zh-HK"),
+                                            QStringLiteral("zh-MO"), QStringLiteral("zh-TW")};
+    if (traditional.contains(preferred))
+        return {QStringLiteral("zh-Hant-TW"), QStringLiteral("zh-Hant-TW")};
+    if (preferred == QLatin1String("zh-Hans"))
+        return {QStringLiteral("zh-Hans-CN"), QStringLiteral("zh-Hans-CN")};
+    if (preferred == QLatin1String("pt"))
+        return {QStringLiteral("pt-BR"), QStringLiteral("pt-BR")};
+    return {preferred, kEnglish};
+}
+
+// A code must survive the trip through the argument vector as the same non-empty text; any other
+// entry is treated as not there, or the main program would hand back and the prompt would repeat.
+bool isUsableCode(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString code = value.toString();
+    if (code.isEmpty())
+        return false;
+    for (const QChar c : code) {
+        if (c.unicode() == 0 || c.unicode() > 0x7f)
+            return false;
+    }
+    return true;
+}
+
+QString settingsPath()
+{
+    const Bundle inner(Bundle::mainBundle().bundlePath() + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app"));
+    return inner.pathForResource(QStringLiteral("StringMessage"), QStringLiteral("plist"));
+}
+
+// The list is written back in the format it was found in.
+void writeSettings(const QString &path, const QVariantMap &settings)
+{
+    QFile file(path);
+    const bool binary = file.open(QIODevice::ReadOnly) && file.read(8) == "bplist00";
+    file.close();
+    PropertyList::write(path, settings, binary ? PropertyList::Format::Binary : PropertyList::Format::Xml);
+}
+
+} // namespace
+
+void RunScript::logIdentityRun(bool asAdministrator)
+{
+    QString output;
+    QString error;
+    if (runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, asAdministrator))
+        platform::log(QStringLiteral("success:%1!").arg(output));
+    else
+        platform::log(QStringLiteral("failure:%1!").arg(error));
+}
+
+QString RunScript::mainProgramPath(const QString &outerBundlePath)
+{
+    return outerBundlePath + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/MacOS/" NULLWELL_PRODUCT);
+}
+
+qint32 RunScript::RunTool(const QString &path)
+{
+    const QString code = GetCurrentLanaguage();
+    const qint32 status = Authorization::executeWithPrivileges(path, {code});
+    if (status != Authorization::kSuccess)
+        platform::logf("could not start %s as administrator (status %d)", qPrintable(path), int(status));
+    return status;
+}
+
+QString RunScript::GetCurrentLanaguage()
+{
+    const QStringList preferred = UserDefaults::standard().stringArrayForKey(QStringLiteral("AppleLanguages"));
+    const LanguageChoice choice = mapPreferredLanguage(preferred.isEmpty() ? kEnglish : preferred.constFirst());
+
+    const QString path = settingsPath();
+    // An unreadable list is never written: a one-key list in its place would lose the rest.
+    std::optional<QVariantMap> settings = path.isEmpty() ? std::nullopt : PropertyList::readDictionary(path);
+    const QVariantMap empty;
+    const QVariantMap &values = settings ? *settings : empty;
+    const QVariantMap supported = values.value(kSupportLanguage).toMap();
+
+    if (values.contains(kZelto))
+        return QStringLiteral("ja");
+
+    if (values.contains(kCurLanguage)) {
+        const QVariant current = values.value(kCurLanguage);
+        for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
+            if (current.typeId() == QMetaType::QString && it.key() == current.toString() && isUsableCode(it.value()))
+                return it.value().toString();
+        }
+        return choice.fallback;
+    }
+
+    for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
+        if (!isUsableCode(it.value()) || it.value().toString() != choice.code)
+            continue;
+        const QString code = it.value().toString();
+        if (settings) {
+            settings->insert(kCurLanguage, it.key());
+            writeSettings(path, *settings);
+            if (code == kEnglish) {
+                settings->insert(kCurLanguage, kEnglishName);
+                writeSettings(path, *settings);
+            }
+        }
+        return code;
+    }
+
+    if (choice.fallback == kEnglish) {
+        if (settings) {
+            settings->insert(kCurLanguage, kEnglishName);
+            writeSettings(path, *settings);
+        }
+        return kEnglish;
+    }
+    return choice.fallback;
+}
+
+bool RunScript::runProcess(const QString &path, const QStringList &arguments, QString *output,
+                           QString *errorDescription, bool asAdministrator)
+{
+    if (errorDescription)
+        errorDescription->clear();
+    std::optional<QStringList> argv = QStringList{path} + arguments;
+    if (asAdministrator) {
+        argv = Authorization::administratorCommand(path, arguments);
+        if (!argv) {
+            if (errorDescription)
+                *errorDescription = QStringLiteral("pkexec is not installed, so administrator rights cannot be asked for.");
+            return false;
+        }
+    }
+    const bool throughPkexec = argv->size() > arguments.size() + 1;
+
+    QProcess process;
+    process.setProgram(argv->takeFirst());
+    process.setArguments(*argv);
+    process.start();
+    if (!process.waitForStarted(-1) || !process.waitForFinished(-1)) {
+        if (errorDescription)
+            *errorDescription = process.errorString();
+        return false;
+    }
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+        QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        if (output)
+            *output = text;
+        return true;
+    }
+    if (!errorDescription)
+        return false;
+    if (throughPkexec && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == Authorization::kPkexecNotAuthorized) {
+        *errorDescription = kPasswordRequired;
+    } else {
+        const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        if (!message.isEmpty())
+            *errorDescription = message;
+    }
+    return false;
+}
+
+void RunScript::Test()
+{
+    QString output;
+    QString error;
+    const bool ok = runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, true);
+    platform::log(ok ? QStringLiteral("success!") : QStringLiteral("failure!"));
+}
+
+void RunScript::Test2()
+{
+    logIdentityRun(false);
+}
+
+void RunScript::Test3()
+{
+    logIdentityRun(true);
+}

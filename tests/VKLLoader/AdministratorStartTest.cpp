@@ -1,0 +1,248 @@
+// Starting the main program as the administrator: against a fake pkexec on PATH that records its
+// arguments and its parent, and a fake main program that records how it was started.
+#include "RunScript.h"
+
+#include "common/TestSupport.h"
+#include "platform/Authorization.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <unistd.h>
+
+namespace {
+
+// Like the real one it refuses a caller whose parent has gone; before deciding it waits long
+// enough for a launcher that ends at once to have ended.
+const QByteArray kFakePkexec = R"(#!/bin/sh
+dir="$NULLWELL_FAKE_DIR"
+printf '%s\n' "$@" > "$dir/pkexec.args.tmp" && mv "$dir/pkexec.args.tmp" "$dir/pkexec.args"
+sleep "${NULLWELL_FAKE_DELAY:-0.3}"
+if [ "$PPID" = 1 ] || ! kill -0 "$PPID" 2>/dev/null; then
+    echo orphan > "$dir/pkexec.refused"
+    exit 127
+fi
+session=$(cut -d' ' -f6 /proc/$$/stat)
+echo "$PPID $session" > "$dir/pkexec.parent"
+if [ "$NULLWELL_FAKE_ANSWER" = cancel ]; then
+    echo "Error executing command as another user: Not authorized" >&2
+    : > "$dir/pkexec.done"
+    exit 126
+fi
+exec "$@"
+)";
+
+const QByteArray kFakeMain = R"(#!/bin/sh
+{ echo "$#"; printf '%s\n' "$@"; } > "$NULLWELL_FAKE_DIR/main.args.tmp"
+mv "$NULLWELL_FAKE_DIR/main.args.tmp" "$NULLWELL_FAKE_DIR/main.args"
+)";
+
+void writeExecutable(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+    file.close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
+class AdministratorStart : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_savedPath = qgetenv("PATH");
+        writeExecutable(m_dir.filePath(QStringLiteral("bin/pkexec")), kFakePkexec);
+        qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("bin"))) + ':' + m_savedPath);
+        qputenv("NULLWELL_FAKE_DIR", QFile::encodeName(m_dir.path()));
+        qunsetenv("NULLWELL_FAKE_ANSWER");
+        m_main = m_dir.filePath(QStringLiteral("Outer.app/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/MacOS/" NULLWELL_PRODUCT));
+        writeExecutable(m_main, kFakeMain);
+        Authorization::setAdministratorOverride(false);
+    }
+    void TearDown() override
+    {
+        Authorization::setAdministratorOverride(std::nullopt);
+        qputenv("PATH", m_savedPath);
+        qunsetenv("NULLWELL_FAKE_DIR");
+        qunsetenv("NULLWELL_FAKE_ANSWER");
+        qunsetenv("NULLWELL_FAKE_DELAY");
+    }
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    bool waitFor(const QString &name) const
+    {
+        return testsupport::waitUntil([&] { return QFileInfo::exists(file(name)); }, 10000);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_savedPath;
+    QString m_main;
+};
+
+} // namespace
+
+TEST_F(AdministratorStart, PkexecStartsTheProgramAfterTheCallerHasMovedOn)
+{
+    // A slow prompt: the caller must be back long before it is answered.
+    qputenv("NULLWELL_FAKE_DELAY", "1");
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kSuccess);
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.parent")))) << "the caller did not wait for the prompt";
+
+    ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
+    EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))), (QStringList{m_main, QStringLiteral("en")}));
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("en")}));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.refused"))));
+
+    // pkexec's parent is a process of its own session, not us.
+    const QStringList parent = readLines(file(QStringLiteral("pkexec.parent"))).value(0).split(QLatin1Char(' '));
+    ASSERT_EQ(parent.size(), 2);
+    EXPECT_NE(parent[0].toLongLong(), QCoreApplication::applicationPid());
+    EXPECT_NE(parent[1].toLongLong(), qint64(::getsid(0)));
+}
+
+TEST_F(AdministratorStart, CancelledPromptStartsNothing)
+{
+    qputenv("NULLWELL_FAKE_ANSWER", "cancel");
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kSuccess);
+    ASSERT_TRUE(waitFor(QStringLiteral("pkexec.done")));
+    QThread::msleep(100);
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.args"))));
+}
+
+TEST_F(AdministratorStart, RootStartsTheProgramItselfAndFailuresAreReported)
+{
+    Authorization::setAdministratorOverride(true);
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("de")}), Authorization::kSuccess);
+    ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.args"))));
+
+    EXPECT_EQ(Authorization::executeWithPrivileges(file(QStringLiteral("missing")), {QStringLiteral("en")}),
+              Authorization::kToolExecuteFailure);
+    // Executable bits but nothing that can be run.
+    writeExecutable(file(QStringLiteral("broken")), "#!/nonexistent/interpreter\n");
+    EXPECT_FALSE(Authorization::spawnInOwnSession({file(QStringLiteral("broken"))}));
+
+    Authorization::setAdministratorOverride(false);
+    qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kToolExecuteFailure);
+}
+
+TEST_F(AdministratorStart, RunProcessPassesArgumentsUntouched)
+{
+    QString output = QStringLiteral("stale");
+    QString error = QStringLiteral("stale");
+    // Blanks, quotes and command substitutions are plain text to the program.
+    const QString marker = file(QStringLiteral("injected"));
+    const QStringList arguments = {QStringLiteral("%s|"), QStringLiteral("a b"), QStringLiteral("\"q\" 'r'"),
+                                   QStringLiteral("$(touch %1)").arg(marker), QStringLiteral("; touch %1").arg(marker)};
+    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/printf"), arguments, &output, &error, false));
+    EXPECT_EQ(output, QStringLiteral("a b|\"q\" 'r'|$(touch %1)|; touch %1|").arg(marker));
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(marker));
+
+    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, false));
+    EXPECT_FALSE(output.isEmpty());
+    EXPECT_FALSE(output.endsWith(QLatin1Char('\n')));
+
+    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo oops >&2; exit 3")},
+                                       &output, &error, false));
+    EXPECT_EQ(error, QStringLiteral("oops"));
+    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 3")}, &output,
+                                       &error, false));
+    EXPECT_TRUE(error.isEmpty()) << "nothing was said, so nothing is reported";
+}
+
+TEST_F(AdministratorStart, RunProcessAsAdministratorGoesThroughPkexec)
+{
+    QString output;
+    QString error;
+    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/printf"), {QStringLiteral("%s"), QStringLiteral("a b")},
+                                      &output, &error, true));
+    EXPECT_EQ(output, QStringLiteral("a b"));
+    EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))),
+              (QStringList{QStringLiteral("/usr/bin/printf"), QStringLiteral("%s"), QStringLiteral("a b")}));
+
+    qputenv("NULLWELL_FAKE_ANSWER", "cancel");
+    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, true));
+    EXPECT_EQ(error, QStringLiteral("The administrator password is required to do this."));
+
+    testsupport::LogCapture log;
+    RunScript::Test3();
+    EXPECT_TRUE(log.contains(QStringLiteral("failure:The administrator password is required to do this.!")));
+    RunScript::Test();
+    EXPECT_TRUE(log.contains(QStringLiteral("failure!")));
+    qunsetenv("NULLWELL_FAKE_ANSWER");
+    RunScript::Test2();
+    EXPECT_TRUE(log.lines().last().startsWith(QStringLiteral("success:")));
+    EXPECT_TRUE(log.lines().last().endsWith(QLatin1Char('!')));
+
+    qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
+    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {}, &output, &error, true));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// The built launcher, copied into a bundle of our own: it ends at once with status 0 and the main
+// program receives the chosen language as its only argument (through pkexec unless we are root).
+TEST_F(AdministratorStart, LauncherProgramStartsTheMainProgramWithTheLanguage)
+{
+    const QString outer = m_dir.filePath(QStringLiteral("Outer.app"));
+    const QString launcher = outer + QStringLiteral("/Contents/MacOS/" NULLWELL_LAUNCHER_NAME);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NULLWELL_OUTER_BUNDLE "/Contents/MacOS/" NULLWELL_LAUNCHER_NAME), launcher));
+    const QString settings =
+        outer + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/Resources/StringMessage.plist");
+    QDir().mkpath(QFileInfo(settings).absolutePath());
+    ASSERT_TRUE(PropertyList::write(
+        settings, QVariantMap{{QStringLiteral("SupportLanguage"),
+                               QVariantMap{{QStringLiteral("English"), QStringLiteral("en")},
+                                           {QStringLiteral("Deutsch"), QStringLiteral("de")}}}}));
+    const QString config = m_dir.filePath(QStringLiteral("config"));
+    {
+        UserDefaults defaults(config + QStringLiteral("/ostrivan-nullwell/defaults.conf"));
+        defaults.setObject(QStringList{QStringLiteral("de"), QStringLiteral("en")}, QStringLiteral("AppleLanguages"));
+    }
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.remove(QStringLiteral("PKEXEC_UID"));
+    environment.insert(QStringLiteral("NULLWELL_FAKE_DELAY"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.start(launcher, {});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.parent")))) << "ended before pkexec looked";
+
+    ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
+    EXPECT_EQ(PropertyList::readDictionary(settings).value_or(QVariantMap()).value(QStringLiteral("CurLanguage")).toString(),
+              QStringLiteral("Deutsch"));
+    if (::geteuid() != 0) {
+        EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))), (QStringList{m_main, QStringLiteral("de")}));
+    }
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.refused"))));
+}

@@ -1,0 +1,336 @@
+#include "DoDataBase.h"
+
+#include "common/TestSupport.h"
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+const QDateTime kNoon(QDate(2024, 6, 1), QTime(12, 0, 0));
+const QString kNoonKey = QStringLiteral("2024-06-01 12-00-00");
+
+FileObjPtr item(const QString &path, const QString &result)
+{
+    auto file = std::make_shared<FileObj>();
+    file->setUrl(path);
+    file->setFailStr(result);
+    return file;
+}
+
+// Direct access to the file, to look at what the store wrote and to set up what it must read.
+class Db
+{
+public:
+    explicit Db(const QString &path) { sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr); }
+    ~Db() { sqlite3_close(m_db); }
+    sqlite3 *handle() const { return m_db; }
+
+    bool exec(const QString &sql) const
+    {
+        return sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    // Every row of a query, columns joined with "|".
+    QStringList rows(const QString &sql) const
+    {
+        QStringList result;
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr);
+        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList columns;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i)
+                columns << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)));
+            result << columns.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(statement);
+        return result;
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+DoDataBase::Record record(const QString &items, const QString &algorithm, const QString &result)
+{
+    return {{QStringLiteral("Items"), items}, {QStringLiteral("Erasure algorithm"), algorithm},
+            {QStringLiteral("Result"), result}};
+}
+
+const DoDataBase::Record kHeader =
+    record(QStringLiteral("Items"), QStringLiteral("Erasure Algorithm"), QStringLiteral("Result"));
+
+class DoDataBaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_path = m_bundle.copyBuiltResource(QStringLiteral("DataBase.db"));
+        ASSERT_TRUE(QFile::exists(m_path));
+        store()->setClock([this] { return m_now; });
+        UserDefaults::standard().setInteger(7, QStringLiteral("EraserTimes"));
+    }
+    void TearDown() override
+    {
+        store()->setClock({});
+        UserDefaults::standard().removeObjectForKey(QStringLiteral("EraserTimes"));
+    }
+
+    static DoDataBase *store() { return DoDataBase::returnDoDataBase(); }
+    QStringList timeRows() const { return Db(m_path).rows(QStringLiteral("select * from TimeBase order by rowid")); }
+    QStringList baseRows() const { return Db(m_path).rows(QStringLiteral("select * from BaseTable order by rowid")); }
+
+    testsupport::TempBundle m_bundle;
+    QString m_path;
+    QDateTime m_now = kNoon;
+};
+
+} // namespace
+
+TEST_F(DoDataBaseTest, RecordsOneRunRowAndHeaderThenItemsInOrder)
+{
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/home/a/b.txt"), QStringLiteral("Erased")),
+                                          item(QStringLiteral("/home/a/c"), QStringLiteral("Failed"))});
+    EXPECT_EQ(timeRows(), QStringList{kNoonKey});
+    EXPECT_EQ(baseRows(), (QStringList{QStringLiteral("Items|Erasure Algorithm|Result|") + kNoonKey,
+                                       QStringLiteral("/home/a/b.txt|DoD 5220.22-M ECE|Erased|") + kNoonKey,
+                                       QStringLiteral("/home/a/c|DoD 5220.22-M ECE|Failed|") + kNoonKey}));
+    EXPECT_EQ(store()->eraserTimes(), QStringLiteral("DoD 5220.22-M ECE"));
+    const QStringList expected{
+        QStringLiteral("---------6------------2"), QStringLiteral("---------7-----------"),
+        QStringLiteral("---------7-----------") + kNoonKey, QStringLiteral("---------9----------"),
+        QStringLiteral("---------10----------"), QStringLiteral("---------11----------"),
+        QStringLiteral("---------13----------"), QStringLiteral("---------14----------"),
+        QStringLiteral("---------15----------"), QStringLiteral("---------17----------"),
+        QStringLiteral("---------18----------"), QStringLiteral("---------19----------"),
+        QStringLiteral("---------18----------"), QStringLiteral("---------19----------")};
+    EXPECT_EQ(log.lines(), expected);
+}
+
+TEST_F(DoDataBaseTest, EmptyRunStoresNothing)
+{
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({});
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("---------6------------0")});
+    EXPECT_TRUE(timeRows().isEmpty());
+    EXPECT_TRUE(baseRows().isEmpty());
+    EXPECT_TRUE(store()->getAllData().isEmpty());
+}
+
+TEST_F(DoDataBaseTest, ReadsRunsBackWithTheHeaderRecord)
+{
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/x"), QStringLiteral("Erased"))});
+    m_now = kNoon.addSecs(61);
+    store()->writeWipeVolumesOrFree(QStringLiteral("Data"), QStringLiteral("Failed"), true);
+    m_now = kNoon.addSecs(122);
+    store()->writeWipeVolumesOrFree(QStringLiteral("USB"), QStringLiteral("Erased"), false);
+
+    const DoDataBase::History history = store()->getAllData();
+    ASSERT_EQ(history.size(), 3);
+    EXPECT_EQ(history.value(kNoonKey),
+              (DoDataBase::RecordList{kHeader, record(QStringLiteral("/x"), QStringLiteral("DoD 5220.22-M ECE"),
+                                                      QStringLiteral("Erased"))}));
+    EXPECT_EQ(history.value(QStringLiteral("2024-06-01 12-01-01")),
+              (DoDataBase::RecordList{kHeader, record(QStringLiteral("Wipe Free Space:Data"),
+                                                      QStringLiteral("DoD 5220.22-M ECE"), QStringLiteral("Failed"))}));
+    EXPECT_EQ(history.value(QStringLiteral("2024-06-01 12-02-02")).value(1).value(QStringLiteral("Items")),
+              QStringLiteral("Wipe Hard Drive:USB"));
+
+    // A column without text reads as the empty text.
+    Db(m_path).exec(QStringLiteral("insert into TimeBase values ('k'); insert into BaseTable values (NULL, 'm', NULL, 'k')"));
+    EXPECT_EQ(store()->getAllData().value(QStringLiteral("k")),
+              DoDataBase::RecordList{record(QString(), QStringLiteral("m"), QString())});
+}
+
+TEST_F(DoDataBaseTest, RunsOfOneSecondShareTheirKey)
+{
+    const FileObjList run{item(QStringLiteral("/a"), QStringLiteral("Erased"))};
+    store()->writePlistForHistoryWithArr(run);
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/b"), QStringLiteral("Failed"))});
+    m_now = kNoon.addSecs(1);
+    store()->writePlistForHistoryWithArr(run);
+
+    DoDataBase::History history = store()->getAllData();
+    ASSERT_EQ(history.size(), 2);
+    const DoDataBase::RecordList merged = history.value(kNoonKey);
+    ASSERT_EQ(merged.size(), 4);
+    EXPECT_EQ(merged.at(0), kHeader);
+    EXPECT_EQ(merged.at(1).value(QStringLiteral("Items")), QStringLiteral("/a"));
+    EXPECT_EQ(merged.at(2), kHeader);
+    EXPECT_EQ(merged.at(3).value(QStringLiteral("Items")), QStringLiteral("/b"));
+
+    testsupport::LogCapture log;
+    store()->deleteDataWithKey(kNoonKey);
+    EXPECT_TRUE(log.lines().isEmpty());
+    history = store()->getAllData();
+    EXPECT_EQ(history.keys(), QStringList{QStringLiteral("2024-06-01 12-00-01")});
+    EXPECT_EQ(timeRows(), QStringList{QStringLiteral("2024-06-01 12-00-01")});
+    EXPECT_EQ(baseRows().size(), 2);
+
+    // A key that is not there: nothing changes, nothing is logged.
+    store()->deleteDataWithKey(QStringLiteral("1999-01-01 00-00-00"));
+    EXPECT_EQ(baseRows().size(), 2);
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(DoDataBaseTest, RunKeyCarriesTheCalendarYearAtNewYear)
+{
+    // 30 December 2024 is a Monday in the first week of 2025.
+    EXPECT_EQ(DoDataBase::runKeyForDateTime(QDateTime(QDate(2024, 12, 30), QTime(23, 59, 59))),
+              QStringLiteral("2024-12-30 23-59-59"));
+    EXPECT_EQ(DoDataBase::runKeyForDateTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))),
+              QStringLiteral("2026-01-01 00-00-00"));
+    // 1 January 2027 still belongs to the last week of 2026.
+    EXPECT_EQ(DoDataBase::runKeyForDateTime(QDateTime(QDate(2027, 1, 1), QTime(7, 5, 3))),
+              QStringLiteral("2027-01-01 07-05-03"));
+
+    m_now = QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59));
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/old"), QStringLiteral("Erased"))});
+    m_now = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1));
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/new"), QStringLiteral("Erased"))});
+    // Newest first, as the history lists them.
+    EXPECT_EQ(Db(m_path).rows(QStringLiteral("select * from TimeBase order by Time desc")),
+              (QStringList{QStringLiteral("2026-01-01 00-00-01"), QStringLiteral("2025-12-31 23-59-59")}));
+}
+
+TEST_F(DoDataBaseTest, QuotesInKeysAndPathsAreData)
+{
+    const QString path = QStringLiteral("/home/o'brien/\"notes\"; drop table BaseTable;--");
+    store()->writePlistForHistoryWithArr({item(path, QStringLiteral("Erased"))});
+    const QString hostile = QStringLiteral("x' or '1'='1");
+    Db db(m_path);
+    sqlite3_stmt *statement = nullptr;
+    sqlite3_prepare_v2(db.handle(), "insert into BaseTable values ('q', 'm', 'r', ?)", -1, &statement, nullptr);
+    sqlite3_bind_text(statement, 1, hostile.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    sqlite3_prepare_v2(db.handle(), "insert into TimeBase values (?)", -1, &statement, nullptr);
+    sqlite3_bind_text(statement, 1, hostile.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+
+    const DoDataBase::History history = store()->getAllData();
+    EXPECT_EQ(history.value(kNoonKey).value(1).value(QStringLiteral("Items")), path);
+    EXPECT_EQ(history.value(hostile), DoDataBase::RecordList{record(QStringLiteral("q"), QStringLiteral("m"), QStringLiteral("r"))});
+    // Deleting the quoted key removes its rows only.
+    store()->deleteDataWithKey(hostile);
+    EXPECT_EQ(timeRows(), QStringList{kNoonKey});
+    EXPECT_EQ(baseRows().size(), 2);
+}
+
+TEST_F(DoDataBaseTest, MissingDatabaseIsNeverCreated)
+{
+    QFile::remove(m_path);
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))});
+    EXPECT_EQ(log.lines().mid(3), (QStringList{QStringLiteral("---------8----------"), QStringLiteral("打开数据库失败！")}));
+    store()->writeWipeVolumesOrFree(QStringLiteral("Data"), QStringLiteral("Erased"), false);
+    EXPECT_TRUE(store()->getAllData().isEmpty());
+    store()->deleteDataWithKey(kNoonKey);
+    EXPECT_EQ(log.lines().count(QStringLiteral("打开数据库失败！")), 4);
+    EXPECT_FALSE(QFile::exists(m_path));
+}
+
+TEST_F(DoDataBaseTest, DatabaseWithoutTablesLogsEveryFailedStep)
+{
+    QFile::remove(m_path);
+    QFile empty(m_path);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly)); // an empty file is an empty database
+    empty.close();
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))});
+    const QStringList lines = log.lines();
+    EXPECT_FALSE(lines.contains(QStringLiteral("---------10----------")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("---------12----------")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("update time : no such table: TimeBase")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("update base: no such table: BaseTable")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("更新数据库表FIELDS出错: no such table: BaseTable")));
+    EXPECT_EQ(lines.last(), QStringLiteral("更新数据库表FIELDS出错: no such table: BaseTable"));
+    EXPECT_TRUE(store()->getAllData().isEmpty());
+}
+
+TEST_F(DoDataBaseTest, FailedRowIsLoggedAndTheOthersAreKept)
+{
+    ASSERT_TRUE(Db(m_path).exec(QStringLiteral(
+        "create trigger refuse before insert on BaseTable when new.Itmes = '/bad' begin select raise(abort, 'refused'); end")));
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased")),
+                                          item(QStringLiteral("/bad"), QStringLiteral("Erased")),
+                                          item(QStringLiteral("/c"), QStringLiteral("Failed"))});
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("---------20----------")));
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("更新数据库表FIELDS出错: refused")));
+    const DoDataBase::RecordList records = store()->getAllData().value(kNoonKey);
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records.at(1).value(QStringLiteral("Items")), QStringLiteral("/a"));
+    EXPECT_EQ(records.at(2).value(QStringLiteral("Items")), QStringLiteral("/c"));
+}
+
+TEST_F(DoDataBaseTest, BusyDatabaseIsWaitedFor)
+{
+    Db other(m_path);
+    ASSERT_TRUE(other.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    std::atomic<bool> released{false};
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.exec(QStringLiteral("COMMIT"));
+        released = true;
+    });
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))});
+    holder.join();
+    EXPECT_TRUE(released);
+    EXPECT_FALSE(log.lines().contains(QStringLiteral("---------12----------")));
+    EXPECT_EQ(baseRows().size(), 2);
+}
+
+TEST_F(DoDataBaseTest, ReadOnlyDatabaseReadsAndRefusesWrites)
+{
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))});
+    // Root ignores permission bits, so the file is made immutable for it instead.
+    const bool root = ::geteuid() == 0;
+    auto setImmutable = [this](bool on) {
+        const int fd = ::open(m_path.toLocal8Bit().constData(), O_RDONLY);
+        int flags = 0;
+        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    };
+    if (root && !setImmutable(true))
+        GTEST_SKIP() << "cannot make a file read-only for root here";
+    if (!root)
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    struct Restore
+    {
+        std::function<void()> undo;
+        ~Restore() { undo(); }
+    } restore{[&] {
+        if (root)
+            setImmutable(false);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    }};
+
+    m_now = kNoon.addSecs(5);
+    testsupport::LogCapture log;
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/b"), QStringLiteral("Erased"))});
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("update time : attempt to write a readonly database")));
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("---------20----------")));
+    const DoDataBase::History history = store()->getAllData();
+    EXPECT_EQ(history.keys(), QStringList{kNoonKey});
+    EXPECT_EQ(history.value(kNoonKey).size(), 2);
+}

@@ -1,0 +1,239 @@
+#include "TCStandardWindowButtonArt.h"
+#include "TCWindowButton.h"
+#include "TCWindowButtonGroup.h"
+#include "TCWindowNotifications.h"
+#include "platform/NotificationCenter.h"
+
+#include <QMouseEvent>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace {
+
+QPixmap solid(Qt::GlobalColor color)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(color);
+    return pixmap;
+}
+
+// A button with one distinct image per look, in a group of its own.
+TCWindowButton *makeButton(const QString &group, QWidget *parent = nullptr)
+{
+    auto *button = new TCWindowButton(QSize(12, 12), group, parent);
+    button->setActiveImage(solid(Qt::red));
+    button->setActiveNotKeyWindowImage(solid(Qt::gray));
+    button->setInactiveImage(solid(Qt::lightGray));
+    button->setRolloverImage(solid(Qt::yellow));
+    button->setPressedImage(solid(Qt::darkRed));
+    button->updateImage();
+    return button;
+}
+
+bool shows(const TCWindowButton *button, const QPixmap &image)
+{
+    return button->displayedImage().cacheKey() == image.cacheKey();
+}
+
+void sendMove(QWindow *window, QPointF pos)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &move);
+}
+
+} // namespace
+
+TEST(TCWindowButtonGroupTest, oneGroupPerIdentifier)
+{
+    TCWindowButtonGroup *byDefault = TCWindowButtonGroup::groupWithIdentifier();
+    EXPECT_EQ(byDefault->identifier(), QStringLiteral("com.corvath.TCImageWindow.defaultWindowButtonGroup"));
+    EXPECT_EQ(TCWindowButtonGroup::groupWithIdentifier(byDefault->identifier()), byDefault);
+    EXPECT_EQ(TCWindowButtonGroup::groupWithIdentifier(QStringLiteral("a")),
+              TCWindowButtonGroup::groupWithIdentifier(QStringLiteral("a")));
+    EXPECT_NE(TCWindowButtonGroup::groupWithIdentifier(QStringLiteral("a")), byDefault);
+}
+
+TEST(TCWindowButtonGroupTest, countingAndItsNotification)
+{
+    TCWindowButtonGroup group(QStringLiteral("count"));
+    QObject observer;
+    int posts = 0;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, TCWindowButtonGroup::DidUpdateRolloverStateNotification, [&posts](const Notification &) { ++posts; },
+        &group);
+
+    group.setNumberOfCaptures(0);
+    group.setNumberOfCaptures(-1);
+    EXPECT_EQ(posts, 0);
+    EXPECT_EQ(group.numberOfCaptures(), 0);
+    group.setNumberOfCaptures(2);
+    EXPECT_EQ(posts, 1);
+    EXPECT_TRUE(group.shouldDisplayRollOver());
+
+    group.resetMouseCaptures();
+    group.didCaptureMousePointer();
+    group.didReleaseMousePointer();
+    group.didCaptureMousePointer();
+    group.didReleaseMousePointer();
+    EXPECT_EQ(group.numberOfCaptures(), 0);
+    // A release after a reset goes below zero; two captures are needed to show rollover again.
+    group.didReleaseMousePointer();
+    EXPECT_EQ(group.numberOfCaptures(), -1);
+    group.didCaptureMousePointer();
+    EXPECT_FALSE(group.shouldDisplayRollOver());
+    group.didCaptureMousePointer();
+    EXPECT_TRUE(group.shouldDisplayRollOver());
+    EXPECT_EQ(posts, 1);
+}
+
+TEST(TCWindowButtonTest, imageFollowsWindowStateAndPointer)
+{
+    QWidget window;
+    TCWindowButton *button = makeButton(QStringLiteral("images"), &window);
+    TCWindowButtonGroup *group = button->group();
+    group->resetMouseCaptures();
+    // Not key: the not-key image.
+    EXPECT_TRUE(shows(button, button->activeNotKeyWindowImage()));
+
+    button->mouseEntered();
+    EXPECT_TRUE(shows(button, button->rolloverImage()));
+    EXPECT_EQ(group->numberOfCaptures(), 1);
+    button->mouseExited();
+    EXPECT_TRUE(shows(button, button->activeNotKeyWindowImage()));
+
+    // Disabled under the pointer: the inactive image, not the rollover one.
+    button->setEnabled(false);
+    EXPECT_TRUE(shows(button, button->inactiveImage()));
+    button->mouseEntered();
+    EXPECT_TRUE(shows(button, button->inactiveImage()));
+    button->mouseExited();
+
+    // Enabling shows the active image even though the window is not key, until focus changes.
+    button->setEnabled(true);
+    EXPECT_TRUE(shows(button, button->activeImage()));
+    button->updateImage();
+    EXPECT_TRUE(shows(button, button->activeNotKeyWindowImage()));
+
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(shows(button, button->activeImage()));
+}
+
+TEST(TCWindowButtonTest, storingAnImageChangesNothingOnScreen)
+{
+    QWidget window;
+    TCWindowButton *button = makeButton(QStringLiteral("store"), &window);
+    const QPixmap before = button->displayedImage();
+    button->setActiveNotKeyWindowImage(solid(Qt::blue));
+    EXPECT_EQ(button->displayedImage().cacheKey(), before.cacheKey());
+}
+
+TEST(TCWindowButtonTest, groupNotificationRefreshesEveryButton)
+{
+    QWidget window;
+    TCWindowButton *first = makeButton(QStringLiteral("shared"), &window);
+    TCWindowButton *second = makeButton(QStringLiteral("shared"), &window);
+    first->group()->resetMouseCaptures();
+    first->mouseEntered();
+    // Capturing does not tell the others.
+    EXPECT_TRUE(shows(second, second->activeNotKeyWindowImage()));
+    first->group()->setNumberOfCaptures(3);
+    EXPECT_TRUE(shows(second, second->rolloverImage()));
+    first->group()->setNumberOfCaptures(0);
+    EXPECT_TRUE(shows(second, second->activeNotKeyWindowImage()));
+}
+
+TEST(TCWindowButtonTest, trackingAreaReachesFourPointsBeyondTheButton)
+{
+    QWidget window;
+    window.resize(100, 60);
+    TCWindowButton *button = makeButton(QStringLiteral("tracking"), &window);
+    button->move(20, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(button->mouseTrackingArea(), QRect(-4, -4, 20, 20));
+    button->resize(16, 14);
+    EXPECT_EQ(button->mouseTrackingArea(), QRect(-4, -4, 24, 22));
+    button->resize(12, 12);
+
+    QWindow *surface = window.windowHandle();
+    ASSERT_NE(surface, nullptr);
+    TCWindowButtonGroup *group = button->group();
+    group->resetMouseCaptures();
+    sendMove(surface, QPointF(17, 17));
+    EXPECT_EQ(group->numberOfCaptures(), 1);
+    EXPECT_TRUE(shows(button, button->rolloverImage()));
+    sendMove(surface, QPointF(34, 34));
+    EXPECT_EQ(group->numberOfCaptures(), 1);
+    sendMove(surface, QPointF(36, 20));
+    EXPECT_EQ(group->numberOfCaptures(), 0);
+    sendMove(surface, QPointF(25, 25));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(surface, &leave);
+    EXPECT_EQ(group->numberOfCaptures(), 0);
+}
+
+TEST(TCWindowButtonTest, fullScreenHidesAndResets)
+{
+    QWidget window;
+    TCWindowButton *button = makeButton(QStringLiteral("fullscreen"), &window);
+    window.show();
+    button->group()->resetMouseCaptures();
+    button->mouseEntered();
+    QWidget elsewhere;
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &elsewhere);
+    EXPECT_FALSE(button->isHidden());
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &window);
+    EXPECT_TRUE(button->isHidden());
+    EXPECT_EQ(button->group()->numberOfCaptures(), 0);
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillExitFullScreen, &window);
+    EXPECT_FALSE(button->isHidden());
+}
+
+TEST(TCWindowButtonTest, movingToAnotherWindowFollowsThatWindow)
+{
+    QWidget first;
+    QWidget second;
+    TCWindowButton *button = makeButton(QStringLiteral("move"), &first);
+    button->setParent(&second);
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &first);
+    EXPECT_FALSE(button->isHidden());
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &second);
+    EXPECT_TRUE(button->isHidden());
+}
+
+TEST(TCWindowButtonTest, actionRunsOnlyOnReleaseInside)
+{
+    QWidget window;
+    TCWindowButton *button = makeButton(QStringLiteral("click"), &window);
+    window.show();
+    int runs = 0;
+    button->setAction([&runs] { ++runs; });
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_TRUE(button->isDown());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(runs, 0);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(TCStandardWindowButtonArtTest, everyLookIsDrawnAndDistinct)
+{
+    for (int type = 0; type <= 2; ++type) {
+        QList<QImage> looks;
+        for (auto look : {TCStandardWindowButtonArt::Active, TCStandardWindowButtonArt::ActiveNotKey,
+                          TCStandardWindowButtonArt::Inactive, TCStandardWindowButtonArt::Rollover,
+                          TCStandardWindowButtonArt::Pressed}) {
+            const QImage image =
+                TCStandardWindowButtonArt::image(TCStandardWindowButtonArt::Type(type), look, 12, 2.0).toImage();
+            EXPECT_EQ(image.size(), QSize(24, 24));
+            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0); // round, not square
+            EXPECT_EQ(image.pixelColor(12, 12).alpha(), 255);
+            for (const QImage &other : looks)
+                EXPECT_NE(image, other);
+            looks << image;
+        }
+    }
+}
