@@ -104,9 +104,11 @@ void RemoveFileAndFolder::benginToTraskWithArr(const FileObjList &arr)
         doneErasing(nullptr);
         return;
     }
+    QPointer<RemoveFileAndFolder> self(this);
     if (auto *d = delegate())
         d->removeProgress(m_allFilesArr.size() == 1 ? 30.0f : 0.0f, m_allFilesArr.at(0)->url());
-    runTaskWithPath();
+    if (self)
+        runTaskWithPath();
 }
 
 bool RemoveFileAndFolder::runTaskWithPath()
@@ -221,9 +223,8 @@ void RemoveFileAndFolder::doneErasing(const Notification *notification)
     }
 
     ++m_idx;
-    if (m_pEraser) {
+    if (m_pEraser)
         ProcessRunner::retire(m_retired, std::move(m_pEraser));
-    }
 
     if (m_idx >= m_allFilesArr.size() || m_isCancel) {
         ::sync();
@@ -237,9 +238,11 @@ void RemoveFileAndFolder::doneErasing(const Notification *notification)
     }
 
     const float percent = float((qint64(m_idx) * 100) / m_allFilesArr.size());
+    QPointer<RemoveFileAndFolder> self(this);
     if (auto *d = delegate())
         d->removeProgress(percent, m_allFilesArr.at(m_idx)->url());
-    runTaskWithPath();
+    if (self) // an owner may drop the worker while it shows progress
+        runTaskWithPath();
 }
 
 void RemoveFileAndFolder::isCancel()

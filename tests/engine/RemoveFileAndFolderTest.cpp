@@ -432,6 +432,19 @@ TEST_F(WorkerTest, DelegateMayReleaseTheWorkerAtTheEndAndAGoneDelegateIsNotCalle
     worker->benginToTraskWithArr({item(m_files.filePath("e1"), 0, true), item(m_files.filePath("gone"), 0)});
     EXPECT_EQ(m_delegate.ends, 1);
 
+    // Released while it reports progress: nothing more happens, and nothing crashes.
+    m_delegate = RecordingDelegate();
+    worker = new RemoveFileAndFolder;
+    m_delegate.onProgress = [&](float percent) {
+        if (percent > 0)
+            delete worker;
+    };
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(m_files.filePath("n1"), 0), item(m_files.filePath("n2"), 0)});
+    EXPECT_EQ(m_delegate.progress.size(), 2u);
+    EXPECT_EQ(m_delegate.ends, 0);
+    m_delegate.onProgress = nullptr;
+
     // A delegate that is a QObject and is destroyed during the run is simply no longer told.
     struct ObjectDelegate : QObject, RemoveFileAndFolderDelegate
     {
