@@ -28,9 +28,10 @@ trap 'rm -rf "$work" "$shm"' EXIT
 
 now() { echo "$EPOCHREALTIME"; }
 repeat="${REPEAT:-2}"
-min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
-elapsed() { echo "$2 - $1" | bc -l; }
-ratio() { echo "scale=2; $1 / $2" | bc -l; }
+calc() { awk "BEGIN { print $1 }"; }
+min() { calc "($1 < $2) ? $1 : $2"; }
+elapsed() { calc "$2 - $1"; }
+ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
 
 make_file() { dd if=/dev/zero of="$1" bs=1M count="$size_mib" conv=fdatasync status=none; }
 
@@ -80,7 +81,7 @@ rand_mib=$((size_mib < 512 ? size_mib : 512))
 dd if=/dev/zero of="$shm/f" bs=1M count="$rand_mib" status=none
 t0=$(now); "$srm" -fs "$shm/f"; t1=$(now)
 rand_s=$(elapsed "$t0" "$t1")
-echo "random pass on tmpfs: $(echo "scale=0; $rand_mib / $rand_s" | bc -l) MiB/s (random data made and copied; no disk)"
+echo "random pass on tmpfs: $(awk "BEGIN { printf \"%d\", $rand_mib / $rand_s }") MiB/s (random data made and copied; no disk)"
 
 mkdir -p "$work/small"
 for ((i = 0; i < files; i++)); do
@@ -93,12 +94,12 @@ shred_small=0
 for ((i = 0; i < files; i++)); do
     t0=$(now); "$srm" -fsvrz "$work/small/a$i" >/dev/null; t1=$(now)
     shred -u -n 1 -z "$work/small/b$i"; t2=$(now)
-    srm_small=$(echo "$srm_small + $t1 - $t0" | bc -l)
-    shred_small=$(echo "$shred_small + $t2 - $t1" | bc -l)
+    srm_small=$(calc "$srm_small + $t1 - $t0")
+    shred_small=$(calc "$shred_small + $t2 - $t1")
 done
 printf '%d files of 4 KiB, one process each: srm %.2f s (%.2f ms/file), shred -u %.2f s (%.2f ms/file), shred/srm %s\n' \
-    "$files" "$srm_small" "$(echo "$srm_small * 1000 / $files" | bc -l)" "$shred_small" \
-    "$(echo "$shred_small * 1000 / $files" | bc -l)" "$(ratio "$shred_small" "$srm_small")"
+    "$files" "$srm_small" "$(calc "$srm_small * 1000 / $files")" "$shred_small" \
+    "$(calc "$shred_small * 1000 / $files")" "$(ratio "$shred_small" "$srm_small")"
 
 t0=$(now)
 for ((i = 0; i < 1000; i++)); do "$srm" -fs "$work/none"; done

@@ -375,6 +375,30 @@ TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
     EXPECT_EQ(m_delegate.fails, 2);
 }
 
+TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
+{
+    // The check runs while the tool works: a fast tool may already have removed the file.
+    struct InstantRunner : ProcessRunner
+    {
+        bool launch(const QString &, const QStringList &arguments) override
+        {
+            QFile::remove(arguments.value(1));
+            QTimer::singleShot(0, this, [this] { postTermination(false); });
+            return true;
+        }
+        void terminate() override {}
+        bool isRunning() const override { return false; }
+    };
+    ProcessRunner::setFactory([] { return std::make_unique<InstantRunner>(); });
+    const FileObjList list{item(makeFile("quick"), 6)};
+    RemoveFileAndFolder worker;
+    const bool ended = run(worker, list);
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(m_delegate.fails, 0);
+}
+
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
 {
     RemoveFileAndFolder worker;
