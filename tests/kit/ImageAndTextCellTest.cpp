@@ -174,12 +174,13 @@ TEST(ImageAndTextCellPreview, FileListRowsToPng)
     }
     const int rowHeight = 30;
     const int columnX[3] = {0, 180, 350};
-    QImage sheet(430, 3 * rowHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage sheet(QSize(430, 3 * rowHeight) * 2, QImage::Format_ARGB32_Premultiplied);
+    sheet.setDevicePixelRatio(2);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     for (int row = 0; row < 3; ++row) {
         if (row == 1)
-            painter.fillRect(QRect(0, row * rowHeight, sheet.width(), rowHeight), theme::rgb(222, 236, 250));
+            painter.fillRect(QRect(0, row * rowHeight, sheet.width() / 2, rowHeight), theme::rgb(222, 236, 250));
         for (int column = 0; column < 3; ++column) {
             const QRect rect(columnX[column], row * rowHeight, widths[column] + 20, rowHeight);
             cells::paintCell(painter, column == 0 ? static_cast<QAbstractItemDelegate &>(name) : other,
@@ -187,7 +188,7 @@ TEST(ImageAndTextCellPreview, FileListRowsToPng)
         }
     }
     painter.end();
-    EXPECT_FALSE(cells::savePreview(sheet.scaled(sheet.size() * 2), QStringLiteral("file_list")).isEmpty());
+    EXPECT_FALSE(cells::savePreview(sheet, QStringLiteral("file_list")).isEmpty());
 }
 
 } // namespace
