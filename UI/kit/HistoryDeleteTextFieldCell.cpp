@@ -1,6 +1,6 @@
 #include "HistoryDeleteTextFieldCell.h"
 
-#include "CellTextDrawing.h"
+#include "CellDrawing.h"
 #include "ImageLibrary.h"
 #include "Theme.h"
 
@@ -81,9 +81,7 @@ QRectF HistoryDeleteTextFieldCell::imageFrameForCellFrame(const QRectF &frame) c
 {
     if (m_folderImage.isNull())
         return QRectF();
-    const QSizeF size = m_folderImage.deviceIndependentSize();
-    return QRectF(frame.x() + 3, frame.y() + std::ceil((frame.height() - size.height()) / 2), size.width(),
-                  size.height());
+    return celldrawing::imageFrameForCellFrame(frame, m_folderImage.deviceIndependentSize());
 }
 
 QRectF HistoryDeleteTextFieldCell::exportZone() const
@@ -111,7 +109,7 @@ QColor HistoryDeleteTextFieldCell::titleColor() const
 void HistoryDeleteTextFieldCell::drawWithFrame(QPainter *painter, const QRectF &frame)
 {
     if (!m_title.isEmpty()) {
-        celltext::drawTitle(painter, QRectF(frame.x(), frame.y() + kTitleTop, frame.width(), kTitleHeight),
+        celldrawing::drawTitle(painter, QRectF(frame.x(), frame.y() + kTitleTop, frame.width(), kTitleHeight),
                             m_title, titleColor());
         return;
     }

@@ -1,6 +1,6 @@
 #include "HistoryTextFieldCell.h"
 
-#include "CellTextDrawing.h"
+#include "CellDrawing.h"
 #include "Theme.h"
 #include "platform/Log.h"
 
@@ -39,10 +39,10 @@ void HistoryTextFieldCell::drawWithFrame(QPainter *painter, const QRectF &frame)
 {
     if (!m_title.isNull()) {
         platform::log(QStringLiteral("--") + m_title);
-        celltext::drawTitle(painter, titleRectForFrame(frame), m_title, titleColor());
+        celldrawing::drawTitle(painter, titleRectForFrame(frame), m_title, titleColor());
     }
     if (!m_objectValue.isEmpty())
-        celltext::drawTitle(painter, QRectF(frame.x(), frame.y() + kTitleTop, frame.width(), kTitleHeight),
+        celldrawing::drawTitle(painter, QRectF(frame.x(), frame.y() + kTitleTop, frame.width(), kTitleHeight),
                             m_objectValue, theme::cellTitleColor());
 }
 

@@ -1,6 +1,6 @@
 #include "ImageAndTextCell.h"
 
-#include "CellTextDrawing.h"
+#include "CellDrawing.h"
 #include "Theme.h"
 
 #include <QApplication>
@@ -57,7 +57,7 @@ QRectF ImageAndTextCell::iconRectForFrame(const QRectF &frame) const
 void ImageAndTextCell::drawWithFrame(QPainter *painter, const QRectF &frame) const
 {
     if (!m_title.isNull())
-        celltext::drawTitle(painter, titleRectForFrame(frame), m_title, titleColor());
+        celldrawing::drawTitle(painter, titleRectForFrame(frame), m_title, titleColor());
     if (!m_image.isNull()) {
         painter->save();
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
@@ -72,9 +72,7 @@ QRectF ImageAndTextCell::imageFrameForCellFrame(const QRectF &frame) const
 {
     if (m_image.isNull())
         return QRectF();
-    const QSizeF size = m_image.deviceIndependentSize();
-    return QRectF(frame.x() + 3, frame.y() + std::ceil((frame.height() - size.height()) / 2), size.width(),
-                  size.height());
+    return celldrawing::imageFrameForCellFrame(frame, m_image.deviceIndependentSize());
 }
 
 qreal ImageAndTextCell::leftSliceFor(const QPixmap &icon)

@@ -75,6 +75,15 @@ inline Ink inkIn(const QImage &image, const QRect &area)
     return ink;
 }
 
+// A white sheet of the given size in points, drawn at twice the pixel density.
+inline QImage previewSheet(QSize points)
+{
+    QImage sheet(points * 2, QImage::Format_ARGB32_Premultiplied);
+    sheet.setDevicePixelRatio(2);
+    sheet.fill(Qt::white);
+    return sheet;
+}
+
 inline QString savePreview(const QImage &image, const QString &name)
 {
     const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/cells");

@@ -295,9 +295,7 @@ TEST_F(HistoryDeleteTextFieldCellTest, HistoryRowsToPng)
     const int rowHeight = 24;
     const int columnX[3] = {0, 240, 400};
     const int columnWidth[3] = {230, 150, 110};
-    QImage sheet(QSize(510, 6 * rowHeight) * 2, QImage::Format_ARGB32_Premultiplied);
-    sheet.setDevicePixelRatio(2);
-    sheet.fill(Qt::white);
+    QImage sheet = cells::previewSheet(QSize(510, 6 * rowHeight));
     QPainter painter(&sheet);
     for (int row = 0; row < 6; ++row) {
         if (row == 3) // the highlighted record row

@@ -1,4 +1,4 @@
-#include "CellTextDrawing.h"
+#include "CellDrawing.h"
 #include "ImageAndTextCell.h"
 #include "Theme.h"
 
@@ -43,14 +43,14 @@ TEST(ImageAndTextCell, TitlesAreCutAtTheirWidthWithAnEllipsisAndNeverWrap)
     const QString path = QStringLiteral("/Users/someone/Documents/Quarterly reports/2026/draft of the summary.pdf");
     const QFontMetricsF metrics(theme::cellTitleFont());
     for (const qreal width : {60.0, 140.0, 220.0}) {
-        const QString shown = celltext::truncatedTitle(path, width);
+        const QString shown = celldrawing::truncatedTitle(path, width);
         EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << width;
         EXPECT_LE(metrics.horizontalAdvance(shown), width) << width;
         EXPECT_TRUE(path.startsWith(shown.chopped(1))) << width;
     }
-    EXPECT_EQ(celltext::truncatedTitle(QStringLiteral("short.txt"), 220), QStringLiteral("short.txt"));
-    EXPECT_EQ(celltext::truncatedTitle(path, 0), QString());
-    EXPECT_FALSE(celltext::truncatedTitle(QStringLiteral("two\nlines"), 220).contains(QLatin1Char('\n')));
+    EXPECT_EQ(celldrawing::truncatedTitle(QStringLiteral("short.txt"), 220), QStringLiteral("short.txt"));
+    EXPECT_EQ(celldrawing::truncatedTitle(path, 0), QString());
+    EXPECT_FALSE(celldrawing::truncatedTitle(QStringLiteral("two\nlines"), 220).contains(QLatin1Char('\n')));
 
     // Drawn: nothing shows past the width, and a zero width shows nothing at all.
     ImageAndTextCell cell;
@@ -174,9 +174,7 @@ TEST(ImageAndTextCellPreview, FileListRowsToPng)
     }
     const int rowHeight = 30;
     const int columnX[3] = {0, 180, 350};
-    QImage sheet(QSize(430, 3 * rowHeight) * 2, QImage::Format_ARGB32_Premultiplied);
-    sheet.setDevicePixelRatio(2);
-    sheet.fill(Qt::white);
+    QImage sheet = cells::previewSheet(QSize(430, 3 * rowHeight));
     QPainter painter(&sheet);
     for (int row = 0; row < 3; ++row) {
         if (row == 1)

@@ -1,11 +1,13 @@
-#include "CellTextDrawing.h"
+#include "CellDrawing.h"
 
 #include "Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 
-namespace celltext {
+#include <cmath>
+
+namespace celldrawing {
 
 QString truncatedTitle(const QString &title, qreal width)
 {
@@ -30,4 +32,10 @@ void drawTitle(QPainter *painter, const QRectF &rect, const QString &title, cons
     painter->restore();
 }
 
-} // namespace celltext
+QRectF imageFrameForCellFrame(const QRectF &frame, const QSizeF &imageSize)
+{
+    return QRectF(frame.x() + 3, frame.y() + std::ceil((frame.height() - imageSize.height()) / 2),
+                  imageSize.width(), imageSize.height());
+}
+
+} // namespace celldrawing
