@@ -33,9 +33,10 @@ constexpr int kWidth = 420;
 constexpr int kContentHeight = 258;
 constexpr qreal kNoteListWidth = 430;
 constexpr qreal kNoteLabelWidth = 360;
-// Notes are measured in the small system font at this width, whatever font they show in.
-constexpr qreal kMeasureWidth = 200;
-constexpr qreal kMeasureFontSize = 10;
+// Room around a note's text inside its label, and what the "n:" before it may take.
+constexpr int kNoteSideMargin = 8;
+constexpr int kNoteTopMargin = 3;
+constexpr qreal kNoteNumberRoom = 28;
 // A version list is a few hundred bytes; anything far larger is not one.
 constexpr qint64 kMaxVersionListBytes = 1 << 20;
 
@@ -117,7 +118,7 @@ void VQCheckUpdateWindowController::buildPanes(QWidget *content)
 
     m_noNetworkView = makePane(content);
     fillMessagePane(m_noNetworkView, theme::kUpdateNoNetworkImage, QStringLiteral("Can't reach the update server."),
-                    QStringLiteral("Check your Internet connection, then choose Check for Updates again."));
+                    QStringLiteral("Check your Internet connection and try again."));
 
     m_noUpdateView = makePane(content);
     fillMessagePane(m_noUpdateView, theme::kUpdateLatestImage, QStringLiteral("Ostrivan Nullwell is up to date."),
@@ -312,9 +313,13 @@ void VQCheckUpdateWindowController::whatIsNewVersionDiff(const std::optional<QVa
     QVariantMap notes = *remote;
     notes.remove(QStringLiteral("VersionCheck"));
     notes.remove(QStringLiteral("Version"));
-    const QFont measureFont = theme::systemFont(kMeasureFontSize);
-    const NotesLayout layout = layoutChangeNotes(
-        notes, [&measureFont](const QString &text) { return heightForStringDrawing(text, measureFont, kMeasureWidth); });
+    // Each note is measured in the font and at the width its label shows it with: measured in
+    // a smaller font on a narrower line, long notes ran into the ones below them.
+    const QFont noteFont = theme::changeNoteFont();
+    const qreal textWidth = kNoteLabelWidth - 2 * kNoteSideMargin - kNoteNumberRoom;
+    const NotesLayout layout = layoutChangeNotes(notes, [&noteFont, textWidth](const QString &text) {
+        return qCeil(heightForStringDrawing(text, noteFont, textWidth)) + 2 * kNoteTopMargin + 1;
+    });
 
     qDeleteAll(m_showVersionScrollView->findChildren<QLabel *>(Qt::FindDirectChildrenOnly));
     m_showVersionScrollView->resize(int(kNoteListWidth), qCeil(layout.listHeight));
@@ -327,7 +332,7 @@ void VQCheckUpdateWindowController::whatIsNewVersionDiff(const std::optional<QVa
         palette.setColor(QPalette::WindowText, theme::dialogBodyText());
         label->setPalette(palette);
         label->setToolTip(note.toolTip);
-        label->setContentsMargins(8, 4, 8, 0);
+        label->setContentsMargins(kNoteSideMargin, kNoteTopMargin, kNoteSideMargin, kNoteTopMargin);
         kit::setBottomLeftFrame(label, note.frame);
         label->show();
     }

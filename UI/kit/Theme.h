@@ -131,8 +131,7 @@ inline const char *const kCloseButtonImage = "btn_close_normal";
 inline const char *const kCloseButtonPressImage = "btn_close_press";
 inline const char *const kCloseButtonHoverImage = "btn_close_hover";
 inline const char *const kCloseButtonDisableImage = "btn_close_disable";
-// The change notes of the update pane: measured in the small system font, shown in Helvetica
-// Neue Light.
+// The change notes of the update pane.
 inline QFont changeNoteFont() { return pixelFont(QStringLiteral("Helvetica Neue Light"), 13); }
 // Log list: header and alternating rows.
 inline QColor logHeaderFill() { return rgb(241, 243, 246); }

@@ -219,6 +219,22 @@ TEST(VQCheckUpdateWindowController, UpdatePaneShowsTheNotesInTheListView)
     EXPECT_EQ(empty.showVersionScrollView()->size(), QSize(430, 99));
 }
 
+TEST(VQCheckUpdateWindowController, ALongNoteGetsALabelTallEnoughForItsText)
+{
+    dialogtest::DialogBundle bundle;
+    Controller controller;
+    const QString longNote = QStringLiteral("The history can be exported as a text file, with the method and the "
+                                            "result of every erased item listed on a line of its own, and the "
+                                            "export keeps the order in which the items were erased.");
+    checkAgainst(controller, remoteList(200, {{QStringLiteral("1"), longNote}, {QStringLiteral("2"), QStringLiteral("Short")}}));
+    const QList<QLabel *> labels = controller.showVersionScrollView()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(labels.size(), 2);
+    EXPECT_GE(labels[0]->height(), labels[0]->heightForWidth(labels[0]->width()))
+        << "the text of a long note must not run into the next one";
+    EXPECT_LE(labels[0]->geometry().bottom(), labels[1]->geometry().top());
+    EXPECT_GE(controller.showVersionScrollView()->height(), labels[1]->geometry().bottom());
+}
+
 TEST(VQCheckUpdateWindowController, TheWorkerNeverTouchesTheWindowAndItsOutcomeArrivesOnTheMainThread)
 {
     dialogtest::DialogBundle bundle;
