@@ -7,9 +7,7 @@
 #include "Theme.h"
 #include "TitleBarDressing.h"
 #include "VQHandButton.h"
-#include "VQLinkUrl.h"
 #include "VQPublicUtilities.h"
-#include "platform/Workspace.h"
 
 #include <QLabel>
 
@@ -26,19 +24,13 @@ QString productName()
 
 } // namespace
 
-VQAboutWindowController::VQAboutWindowController(QObject *parent) : FadingWindowController(parent) {}
+VQAboutWindowController::VQAboutWindowController(QObject *parent) : FadingDialogController(parent) {}
 
 VQAboutWindowController::~VQAboutWindowController() = default;
 
-TCImageWindow *VQAboutWindowController::loadWindow()
+QSize VQAboutWindowController::contentSize() const
 {
-    if (!m_aWindow) {
-        m_aWindow = std::make_unique<TCImageWindow>(QSize(kWidth, kContentHeight));
-        setWindow(m_aWindow.get());
-        awakeFromNib();
-        windowDidLoad();
-    }
-    return m_aWindow.get();
+    return QSize(kWidth, kContentHeight);
 }
 
 QString VQAboutWindowController::versionText()
@@ -88,16 +80,10 @@ void VQAboutWindowController::runModal()
 
 void VQAboutWindowController::closeWindow()
 {
-    ApplicationModal::stopModal();
-    if (m_aWindow)
-        m_aWindow->close();
+    stopModalAndClose();
 }
 
 void VQAboutWindowController::linkButtonAction()
 {
-    // Passed on as found: with no address stored the browser is simply not asked.
-    const QString address = VQLinkUrl::GetUrl(QStringLiteral("AboutURL"));
-    if (address.isEmpty())
-        return;
-    Workspace::sharedWorkspace().openURL(address);
+    openLink(QStringLiteral("AboutURL"));
 }

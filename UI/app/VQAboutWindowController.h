@@ -3,17 +3,16 @@
 #include "VQHandButton.h"
 #include <QLabel>
 
-#include "FadingWindowController.h"
+#include "FadingDialogController.h"
 
 #include <QPointer>
-#include <memory>
 
 
 // The About window: product picture, name, version and a link to the product's web site. It
 // fades in when shown and runs modally; the close button ends it at once, while a close through
 // the window's should-close check fades it out first and ends the modal loop at the end of the
 // fade. A new controller is made for every showing.
-class VQAboutWindowController : public FadingWindowController
+class VQAboutWindowController : public FadingDialogController
 {
     Q_OBJECT
 
@@ -21,8 +20,6 @@ public:
     explicit VQAboutWindowController(QObject *parent = nullptr);
     ~VQAboutWindowController() override;
 
-    // Builds the window on first use and returns it.
-    TCImageWindow *loadWindow();
     // Shows the window centred and returns when its modal loop has ended.
     void runModal();
 
@@ -41,12 +38,10 @@ public:
     static QString versionText();
 
 protected:
-    bool fadeOutStopsModal() const override { return true; }
+    QSize contentSize() const override;
+    void windowDidLoad() override;
 
 private:
-    void windowDidLoad();
-
-    std::unique_ptr<TCImageWindow> m_aWindow;
     QPointer<QWidget> m_titleBarView;
     QPointer<QLabel> m_titleImage;
     QPointer<QLabel> m_titleLabel;

@@ -12,7 +12,6 @@
 #include "VQLinkUrl.h"
 #include "VQPublicUtilities.h"
 #include "platform/PropertyList.h"
-#include "platform/Workspace.h"
 
 #include <QEventLoop>
 #include <QFontMetricsF>
@@ -61,7 +60,7 @@ void fillMessagePane(QWidget *pane, const char *image, const QString &headline, 
 } // namespace
 
 VQCheckUpdateWindowController::VQCheckUpdateWindowController(QObject *parent)
-    : FadingWindowController(parent),
+    : FadingDialogController(parent),
       m_networkProbe([] { return VQPublicUtilities::isCanBeUseNetWork(); }),
       m_fetcher(&VQCheckUpdateWindowController::fetchVersionList)
 {
@@ -69,15 +68,9 @@ VQCheckUpdateWindowController::VQCheckUpdateWindowController(QObject *parent)
 
 VQCheckUpdateWindowController::~VQCheckUpdateWindowController() = default;
 
-TCImageWindow *VQCheckUpdateWindowController::loadWindow()
+QSize VQCheckUpdateWindowController::contentSize() const
 {
-    if (!m_aWindow) {
-        m_aWindow = std::make_unique<TCImageWindow>(QSize(kWidth, kContentHeight));
-        setWindow(m_aWindow.get());
-        awakeFromNib();
-        windowDidLoad();
-    }
-    return m_aWindow.get();
+    return QSize(kWidth, kContentHeight);
 }
 
 void VQCheckUpdateWindowController::windowDidLoad()
@@ -389,17 +382,12 @@ void VQCheckUpdateWindowController::runModal()
 
 void VQCheckUpdateWindowController::closeWindow()
 {
-    ApplicationModal::stopModal();
-    if (m_aWindow)
-        m_aWindow->close();
+    stopModalAndClose();
     if (m_delegate && m_delegate->metaObject()->indexOfMethod("runRootWindow()") >= 0)
         QMetaObject::invokeMethod(m_delegate, "runRootWindow", Qt::DirectConnection);
 }
 
 void VQCheckUpdateWindowController::updateClickHereAction()
 {
-    const QString address = VQLinkUrl::GetUrl(QStringLiteral("UpdateURL"));
-    if (address.isEmpty())
-        return;
-    Workspace::sharedWorkspace().openURL(address);
+    openLink(QStringLiteral("UpdateURL"));
 }

@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QScrollArea>
 
-#include "FadingWindowController.h"
+#include "FadingDialogController.h"
 
 #include <QFont>
 #include <QList>
@@ -15,7 +15,6 @@
 #include <QUrl>
 #include <QVariantMap>
 #include <functional>
-#include <memory>
 #include <optional>
 
 
@@ -24,7 +23,7 @@
 // outcome is handed to the main thread, which compares the builds and switches the window from
 // the checking pane to the no-network, up-to-date or update pane. The check runs once per
 // controller: keep the controller and later showings show the first result.
-class VQCheckUpdateWindowController : public FadingWindowController
+class VQCheckUpdateWindowController : public FadingDialogController
 {
     Q_OBJECT
 
@@ -56,8 +55,7 @@ public:
     void setNetworkProbe(NetworkProbe probe) { m_networkProbe = std::move(probe); }
     void setVersionListFetcher(VersionListFetcher fetcher) { m_fetcher = std::move(fetcher); }
 
-    // Builds the window on first use (which starts the check) and returns it.
-    TCImageWindow *loadWindow();
+    // loadWindow() builds the window on first use, which starts the check.
     // Shows the window centred, fully opaque, and returns when its modal loop has ended.
     void runModal();
 
@@ -108,7 +106,8 @@ signals:
     void versionCheckFinished();
 
 protected:
-    bool fadeOutStopsModal() const override { return true; }
+    QSize contentSize() const override;
+    void windowDidLoad() override;
 
 private:
     struct CheckResult
@@ -117,7 +116,6 @@ private:
         std::optional<QVariantMap> remote;
     };
 
-    void windowDidLoad();
     void buildPanes(QWidget *content);
     // Starts the worker thread; it never touches a widget.
     void startVersionCheck();
@@ -128,7 +126,6 @@ private:
 
     NetworkProbe m_networkProbe;
     VersionListFetcher m_fetcher;
-    std::unique_ptr<TCImageWindow> m_aWindow;
     QPointer<QWidget> m_titleBarView;
     QPointer<QLabel> m_titleLabel;
     QPointer<QWidget> m_checkProgressView;
