@@ -115,4 +115,37 @@ inline QColor cellHeaderTitleColor() { return rgb(133, 133, 133); }
 inline const char *const kHistoryExportImage = "icon_export";
 inline const char *const kHistoryDeleteImage = "icon_delete";
 
+// ---- Windows: notices, about, update, log ----
+
+// Title bars: the notice's taller bar and the grey title text of the small dialogs.
+inline constexpr qreal kNoticeTitleBarHeight = 39.0;
+inline QColor noticeTitleColor() { return rgb(128, 128, 128); }
+inline QColor dialogTitleColor() { return rgb(74, 74, 74); }
+inline QColor dialogBodyText() { return rgb(74, 74, 74); }
+inline QColor dialogSecondaryText() { return rgb(140, 140, 140); }
+inline QColor dialogLinkText() { return rgb(36, 155, 246); }
+inline QColor dialogSurface() { return rgb(255, 255, 255); }
+inline QColor dialogPanel() { return rgb(246, 247, 249); }
+inline QColor dialogHairline() { return rgb(221, 225, 231); }
+inline const char *const kTitleBarLineImage = "line";
+inline const char *const kNoticeImage = "ntfs_notice";
+inline const char *const kAboutLogoImage = "about_logo";
+inline const char *const kUpdateNoNetworkImage = "update_no_network";
+inline const char *const kUpdateLatestImage = "update_latest";
+inline const char *const kUpdateAvailableImage = "update_available";
+inline const char *const kEmptyListImage = "empty_list_normal";
+inline const char *const kEmptyListPressImage = "empty_list_press";
+inline const char *const kEmptyListHoverImage = "empty_list_hover";
+inline const char *const kEmptyListDisableImage = "empty_list_disable";
+inline const char *const kCloseButtonImage = "btn_close_normal";
+inline const char *const kCloseButtonPressImage = "btn_close_press";
+inline const char *const kCloseButtonHoverImage = "btn_close_hover";
+inline const char *const kCloseButtonDisableImage = "btn_close_disable";
+// The change notes of the update pane.
+inline QFont changeNoteFont() { return pixelFont(QStringLiteral("Helvetica Neue Light"), 13); }
+// Log list: header and alternating rows.
+inline QColor logHeaderFill() { return rgb(241, 243, 246); }
+inline QColor logRowAlternate() { return rgb(248, 249, 251); }
+inline QColor logFailText() { return rgb(214, 76, 64); }
+
 } // namespace theme

@@ -1,0 +1,81 @@
+#include "DialogLayout.h"
+
+#include "ImageLibrary.h"
+#include "KitGeometry.h"
+#include "TCImageWindow.h"
+#include "Theme.h"
+#include "VQHandButton.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+void DialogLayout::setContentHeight(TCImageWindow *window, int contentHeight)
+{
+    window->resize(window->width(), contentHeight + qRound(window->titleBarHeight()));
+}
+
+void DialogLayout::center(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+QWidget *DialogLayout::makeContentView(TCImageWindow *window, int contentHeight)
+{
+    auto *content = new QWidget;
+    content->setAutoFillBackground(true);
+    QPalette palette = content->palette();
+    palette.setColor(QPalette::Window, theme::dialogSurface());
+    content->setPalette(palette);
+    content->resize(window->width(), contentHeight);
+    window->setContentView(content);
+    return content;
+}
+
+QLabel *DialogLayout::addImage(QWidget *parent, const QRectF &frame, const QString &imageName)
+{
+    auto *image = new QLabel(parent);
+    image->setScaledContents(true);
+    image->setPixmap(ImageLibrary::imageNamed(imageName));
+    kit::setBottomLeftFrame(image, frame);
+    image->show();
+    return image;
+}
+
+QLabel *DialogLayout::addText(QWidget *parent, const QRectF &frame, const QString &text, const QFont &font,
+                              const QColor &color, Qt::Alignment alignment)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFont(font);
+    label->setWordWrap(true);
+    label->setAlignment(alignment);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    kit::setBottomLeftFrame(label, frame);
+    label->show();
+    return label;
+}
+
+VQHandButton *DialogLayout::addLink(QWidget *parent, const QRectF &frame, const QString &text, Qt::Alignment alignment)
+{
+    auto *link = new VQHandButton(parent);
+    link->setText(text);
+    link->setFlat(true);
+    link->setFocusPolicy(Qt::NoFocus);
+    QFont font = theme::helveticaLight(12);
+    font.setUnderline(true);
+    link->setFont(font);
+    const QString align = alignment & Qt::AlignHCenter ? QStringLiteral("center") : QStringLiteral("left");
+    link->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent; "
+                                       "text-align: %2; padding: 0; }")
+                            .arg(theme::dialogLinkText().name(), align));
+    kit::setBottomLeftFrame(link, frame);
+    link->show();
+    return link;
+}
