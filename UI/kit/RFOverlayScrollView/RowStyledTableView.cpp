@@ -50,6 +50,9 @@ RowStyledTableView::RowStyledTableView(const RowStyle &style, QWidget *parent)
     setWordWrap(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Smooth scrolling, and no scroll range left over when the columns exactly fill the width.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(true);
