@@ -11,6 +11,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -150,4 +151,33 @@ TEST(RFOverlayScrollView, ScrollerAndListFollowEachOther)
     scroller->setValue(3);
     EXPECT_EQ(hidden->value(), 3);
     EXPECT_TRUE(scroller->fadeTimer()->isActive()) << "scrolling the list shows the scroller";
+}
+
+TEST(RFOverlayScrollView, ClicksReachTheListWhenThereIsNothingToScroll)
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *view = new RFOverlayScrollView(&window);
+    view->resize(300, 200);
+    auto *table = new CustomTableView;
+    table->setModel(makeModel(2, 2, table));
+    view->setDocumentView(table);
+    showAndSettle(&window);
+    const QPoint nearRightEdge(view->width() - 3, table->horizontalHeader()->height() + 5);
+    EXPECT_EQ(view->childAt(nearRightEdge), table->viewport());
+
+    // A long list: the strip is the scroller's.
+    table->setModel(makeModel(60, 2, table));
+    QApplication::processEvents();
+    EXPECT_EQ(view->childAt(nearRightEdge), view->verticalScroller());
+
+    // A replaced list goes, and the new one is followed.
+    QPointer<QAbstractScrollArea> old(table);
+    auto *next = new CustomTableView;
+    next->setModel(makeModel(60, 2, next));
+    view->setDocumentView(next);
+    EXPECT_TRUE(old.isNull());
+    showAndSettle(&window);
+    next->verticalScrollBar()->setValue(7);
+    EXPECT_EQ(view->verticalScroller()->value(), 7);
 }

@@ -42,11 +42,8 @@ void RFOverlayScrollView::setDocumentView(QAbstractScrollArea *view)
 {
     if (m_documentView == view)
         return;
-    if (m_documentView) {
-        m_scroller->setPageStepSource(nullptr);
-        m_documentView->verticalScrollBar()->disconnect(m_scroller);
-        m_scroller->disconnect(m_documentView->verticalScrollBar());
-    }
+    // The view owns its list: a replaced one goes.
+    delete m_documentView.data();
     m_documentView = view;
     if (view) {
         view->setParent(this);
@@ -62,6 +59,8 @@ void RFOverlayScrollView::setDocumentView(QAbstractScrollArea *view)
         connect(bar, &QScrollBar::valueChanged, m_scroller, &QScrollBar::setValue);
         connect(m_scroller, &QScrollBar::valueChanged, bar, &QScrollBar::setValue);
         view->show();
+    } else {
+        m_scroller->setRange(0, 0);
     }
     m_headerOffset = tableHeaderOffsetFromSuperview();
     tile();

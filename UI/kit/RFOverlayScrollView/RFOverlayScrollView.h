@@ -15,7 +15,8 @@ class RFOverlayScrollView : public QWidget
 public:
     explicit RFOverlayScrollView(QWidget *parent = nullptr);
 
-    // Takes the list in (as a child); its header height becomes the scroller's top offset.
+    // Takes the list in and owns it (a list set before is deleted); its header height becomes the
+    // scroller's top offset.
     void setDocumentView(QAbstractScrollArea *view);
     QAbstractScrollArea *documentView() const { return m_documentView; }
     RFOverlayScroller *verticalScroller() const { return m_scroller; }

@@ -68,6 +68,8 @@ void RFOverlayScroller::setFloatValue(float value)
 
 void RFOverlayScroller::positionChanged()
 {
+    // With nothing to scroll there is no knob, and clicks on the strip belong to the content below.
+    setAttribute(Qt::WA_TransparentForMouseEvents, maximum() <= minimum());
     // Every change shows the scroller and pushes the fade further out.
     animateAlpha(1.0, kShowDurationMs);
     m_fadeTimer.start();
