@@ -11,6 +11,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QWheelEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
@@ -151,6 +152,15 @@ TEST(RFOverlayScrollView, ScrollerAndListFollowEachOther)
     scroller->setValue(3);
     EXPECT_EQ(hidden->value(), 3);
     EXPECT_TRUE(scroller->fadeTimer()->isActive()) << "scrolling the list shows the scroller";
+
+    // The wheel still scrolls the list although its own bar is never shown.
+    scroller->setValue(0);
+    const QPointF inside(50, 60);
+    QWheelEvent wheel(inside, table->viewport()->mapToGlobal(inside), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(table->viewport(), &wheel);
+    EXPECT_GT(hidden->value(), 0);
+    EXPECT_EQ(scroller->value(), hidden->value());
 }
 
 TEST(RFOverlayScrollView, ClicksReachTheListWhenThereIsNothingToScroll)
