@@ -5,6 +5,7 @@
 #include "CustomTableHeaderView.h"
 #include "CustomTableView.h"
 #include "HeaderCellView.h"
+#include "ImageAndTextCell.h"
 #include "ParTableHeaderCell.h"
 #include "ParTableView.h"
 #include "RFOverlayScrollView.h"
@@ -51,6 +52,7 @@ QStandardItemModel *fileListModel(QObject *parent)
         check->setCheckable(true);
         check->setCheckState(row % 4 == 3 ? Qt::Unchecked : Qt::Checked);
         auto *item = new QStandardItem(style->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon), name);
+        item->setData(200, ImageAndTextCell::SubWidthRole);
         model->appendRow({check, item, new QStandardItem(QString::fromUtf8(sizes[row])),
                           new QStandardItem(folder ? QStringLiteral("Folder") : QStringLiteral("Document")),
                           new QStandardItem(row < 2 ? QStringLiteral("Erased") : QString())});
@@ -78,6 +80,8 @@ TEST(TablesPreview, FileListInAnOverlayScrollView)
     auto *table = new CustomTableView;
     table->setModel(fileListModel(table));
     styleFileList(table);
+    // The owner's own cell for the name column draws over the row backgrounds.
+    table->setItemDelegateForColumn(1, new ImageAndTextCell(table));
     table->setRowNum(2);
     view.setDocumentView(table);
     showAndSettle(&view);
