@@ -25,6 +25,25 @@ QRect scrollerFrame(const RFOverlayScrollView &view)
     return view.verticalScroller()->geometry();
 }
 
+// A shown 300 x 200 scroll view holding a file list of the given length.
+struct HostedList
+{
+    QWidget window;
+    RFOverlayScrollView *view = new RFOverlayScrollView(&window);
+    CustomTableView *table = new CustomTableView;
+
+    explicit HostedList(int rows, bool framed = true)
+    {
+        window.resize(300, 200);
+        view->resize(300, 200);
+        if (!framed)
+            table->setFrameShape(QFrame::NoFrame);
+        table->setModel(makeModel(rows, 2, table));
+        view->setDocumentView(table);
+        showAndSettle(&window);
+    }
+};
+
 } // namespace
 
 TEST(RFOverlayScrollView, ScrollerStartsBelowTheTablesHeader)
@@ -86,15 +105,9 @@ TEST(RFOverlayScrollView, OffsetIsKeptUntilSetAndUsedByTheNextTiling)
 
 TEST(RFOverlayScrollView, ContentSpansTheFullWidthUnderTheScroller)
 {
-    QWidget window;
-    window.resize(300, 200);
-    auto *view = new RFOverlayScrollView(&window);
-    view->resize(300, 200);
-    auto *table = new CustomTableView;
-    table->setFrameShape(QFrame::NoFrame);
-    table->setModel(makeModel(40, 2, table));
-    view->setDocumentView(table);
-    showAndSettle(&window);
+    HostedList hosted(40, false);
+    RFOverlayScrollView *view = hosted.view;
+    CustomTableView *table = hosted.table;
 
     EXPECT_EQ(table->geometry(), QRect(0, 0, 300, 200));
     EXPECT_FALSE(table->verticalScrollBar()->isVisible());
@@ -129,14 +142,9 @@ TEST(RFOverlayScrollView, ScrollersDrawAboveTheirSiblings)
 
 TEST(RFOverlayScrollView, ScrollerAndListFollowEachOther)
 {
-    QWidget window;
-    window.resize(300, 200);
-    auto *view = new RFOverlayScrollView(&window);
-    view->resize(300, 200);
-    auto *table = new CustomTableView;
-    table->setModel(makeModel(15, 2, table));
-    view->setDocumentView(table);
-    showAndSettle(&window);
+    HostedList hosted(15);
+    RFOverlayScrollView *view = hosted.view;
+    CustomTableView *table = hosted.table;
 
     QScrollBar *hidden = table->verticalScrollBar();
     RFOverlayScroller *scroller = view->verticalScroller();
@@ -165,14 +173,9 @@ TEST(RFOverlayScrollView, ScrollerAndListFollowEachOther)
 
 TEST(RFOverlayScrollView, ClicksReachTheListWhenThereIsNothingToScroll)
 {
-    QWidget window;
-    window.resize(300, 200);
-    auto *view = new RFOverlayScrollView(&window);
-    view->resize(300, 200);
-    auto *table = new CustomTableView;
-    table->setModel(makeModel(2, 2, table));
-    view->setDocumentView(table);
-    showAndSettle(&window);
+    HostedList hosted(2);
+    RFOverlayScrollView *view = hosted.view;
+    CustomTableView *table = hosted.table;
     const QPoint nearRightEdge(view->width() - 3, table->horizontalHeader()->height() + 5);
     EXPECT_EQ(view->childAt(nearRightEdge), table->viewport());
 
@@ -187,7 +190,7 @@ TEST(RFOverlayScrollView, ClicksReachTheListWhenThereIsNothingToScroll)
     next->setModel(makeModel(60, 2, next));
     view->setDocumentView(next);
     EXPECT_TRUE(old.isNull());
-    showAndSettle(&window);
+    showAndSettle(&hosted.window);
     next->verticalScrollBar()->setValue(7);
     EXPECT_EQ(view->verticalScroller()->value(), 7);
 }
