@@ -103,6 +103,44 @@ inline QColor progressBar() { return rgb(32, 144, 250); }
 
 // ---- Tables, cells and scrollers ----
 
+// Row-styled lists: fill of an ordinary row, of the row the owner stored as selected, and the
+// separator along each row's bottom edge (width 0 means none).
+inline QColor lightRowFill() { return rgb(255, 255, 255); }
+inline QColor lightRowSelectedFill() { return rgb(230, 246, 255); }
+inline QColor lightRowSeparator() { return rgb(217, 222, 231); }
+inline QColor darkRowFill() { return rgb(62, 73, 110); }
+inline QColor darkRowSelectedFill() { return rgb(80, 91, 124); }
+inline QColor darkRowSeparator() { return rgb(58, 64, 101); }
+inline QColor stripedRowEvenFill() { return rgb(255, 255, 255); }
+inline QColor stripedRowOddFill() { return rgb(245, 245, 245); }
+inline QColor stripedRowSelectedFill() { return rgb(228, 247, 235, 0.9); }
+inline QColor outlineRowFill() { return rgb(255, 255, 255); }
+inline QColor outlineRowSelectedFill() { return rgb(243, 249, 255); }
+inline QColor framedPanelStroke() { return rgb(58, 65, 97); }
+inline constexpr int kLightHeaderHeight = 20;
+inline constexpr int kDarkHeaderHeight = 25;
+
+// Header cells: the dark one over the dark lists, its light twin over the file list.
+inline QColor darkHeaderFill() { return rgb(61, 73, 110); }
+inline QColor darkHeaderLine() { return rgb(58, 66, 95); }
+inline QColor darkHeaderTitle() { return rgb(194, 200, 230); }
+inline QColor lightHeaderFill() { return rgb(250, 251, 252); }
+inline QColor lightHeaderLine() { return rgb(231, 233, 237); }
+inline QColor lightHeaderTitle() { return rgb(34, 34, 34); }
+inline QColor sortIndicatorColor() { return rgb(255, 255, 255); }
+inline constexpr qreal kHeaderTitleFontSize = 12.0;
+// The plain white header cell: hairline edges, dimmed while pressed.
+inline QColor plainHeaderFill() { return rgb(255, 255, 255); }
+inline QColor plainHeaderPressedShade() { return rgb(0, 0, 0, 0.1); }
+inline QColor plainHeaderLine() { return rgb(0, 0, 0); }
+inline constexpr qreal kPlainHeaderLineWidth = 0.3;
+
+// Overlay scroller: a rounded knob only, laid over the content's right edge.
+inline QColor overlayKnobColor() { return rgb(0, 0, 0, 0.45); }
+inline constexpr int kOverlayScrollerWidth = 11;
+inline constexpr int kOverlayKnobInset = 2;
+inline constexpr int kOverlayKnobMinimumLength = 20;
+
 // ---- Windows ----
 
 // ---- Cells ----
