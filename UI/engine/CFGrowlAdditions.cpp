@@ -347,7 +347,10 @@ std::optional<QString> copyCurrentProcessPath()
 
 std::optional<QUrl> copyTemporaryFolderURL()
 {
-    const QString path = QDir::tempPath();
+    // TMPDIR as the person set it, even when the folder has yet to be made.
+    const QString fromEnvironment = qEnvironmentVariable("TMPDIR");
+    const QString path = QDir::cleanPath(fromEnvironment.isEmpty() ? QStringLiteral("/tmp") : fromEnvironment);
+    errno = 0;
     if (!QDir().mkpath(path) || !QFileInfo(path).isDir()) {
         platform::logf("in copyTemporaryFolderPath in CFGrowlAdditions: Could not locate temporary folder because FSFindFolder returned %li",
                        errnoStatus());
