@@ -357,3 +357,14 @@ TEST(CFGrowlAdditions, propertyListsOfEitherFormatAndTheirErrors)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(log.contains(QStringLiteral("(error string: %1)").arg(error)));
 }
+
+TEST(CFGrowlAdditions, installedIconThemeSuppliesFolderImages)
+{
+    const QList<QImage> images = iconImagesForNames({QStringLiteral("folder")});
+    if (images.isEmpty())
+        GTEST_SKIP() << "no icon theme installed";
+    QTemporaryDir dir;
+    const std::optional<QByteArray> icon = copyIconDataForPath(dir.path());
+    ASSERT_TRUE(icon);
+    EXPECT_GE(imageFromIconData(*icon).width(), 16);
+}
