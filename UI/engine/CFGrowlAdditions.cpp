@@ -119,15 +119,6 @@ QList<QImage> themeImages(const QString &iconName)
     return images;
 }
 
-QByteArray pngData(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // Element type of a PNG image of the given edge length in an icon family; none for other sizes.
 const char *iconFamilyType(int edge)
 {
@@ -160,7 +151,7 @@ QByteArray iconFamily(const QList<QImage> &images)
         const QImage fitted = (image.width() == edge && image.height() == edge)
             ? image
             : image.scaled(edge, edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        const QByteArray png = pngData(fitted);
+        const QByteArray png = pngDataForImage(fitted);
         body.append(iconFamilyType(edge), 4);
         char length[4];
         qToBigEndian<quint32>(static_cast<quint32>(png.size() + 8), length);
@@ -422,6 +413,15 @@ std::optional<QString> createHostNameForAddressData(const QByteArray &addressDat
     if (::getnameinfo(reinterpret_cast<sockaddr *>(&address), length, host, sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
         return std::nullopt;
     return QString::fromLatin1(host);
+}
+
+QByteArray pngDataForImage(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 IconImageSource setIconImageSource(IconImageSource source)

@@ -53,6 +53,8 @@ std::optional<QByteArray> copyIconDataForPath(const QString &path);
 std::optional<QByteArray> copyIconDataForURL(const QUrl &url);
 // The largest image of icon data (an icon family or any single image); a null image otherwise.
 QImage imageFromIconData(const QByteArray &iconData);
+// The image as PNG data.
+QByteArray pngDataForImage(const QImage &image);
 // Where icon images come from: the images (of any sizes) for a named theme icon.
 using IconImageSource = std::function<QList<QImage>(const QString &iconName)>;
 // Replaces the icon-theme look-up (tests); an empty source restores it. Returns the previous one.

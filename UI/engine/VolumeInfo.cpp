@@ -2,7 +2,6 @@
 
 #include "CFGrowlAdditions.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -15,15 +14,6 @@
 namespace {
 
 constexpr int kDrawnIconEdge = 128;
-
-QByteArray toPng(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QImage largest(const QList<QImage> &images)
 {
@@ -95,7 +85,7 @@ void VolumeInfo::initForMount()
 void VolumeInfo::initForUnmount()
 {
     if (m_path.isNull()) {
-        m_iconData = toPng(ejectIconImage());
+        m_iconData = pngDataForImage(ejectIconImage());
         return;
     }
     const std::optional<QByteArray> volumeIcon = copyIconDataForPath(m_path);
@@ -104,7 +94,7 @@ void VolumeInfo::initForUnmount()
     const QImage volumeImage = imageFromIconData(*volumeIcon);
     if (volumeImage.isNull())
         return;
-    m_iconData = toPng(badgedWithEject(volumeImage));
+    m_iconData = pngDataForImage(badgedWithEject(volumeImage));
 }
 
 QImage VolumeInfo::badgedWithEject(const QImage &volumeImage)
@@ -139,7 +129,7 @@ QByteArray VolumeInfo::mountIconData()
             painter.setPen(QPen(QColor(0x2e, 0x34, 0x36), 4));
             painter.drawRoundedRect(QRectF(12, 40, 104, 48), 8, 8);
         }
-        return toPng(image);
+        return pngDataForImage(image);
     }();
     return data;
 }
