@@ -4,8 +4,9 @@
 #include "platform/MountTableWatcher.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 
-#include <QStandardPaths>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <map>
@@ -61,8 +62,9 @@ QString VolumeNotifier::preferencesPath()
 {
     if (!g_preferencesPath.isEmpty())
         return g_preferencesPath;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/com.growl.hardwaregrowler.plist");
+    // Beside the person's own defaults folder, so it is theirs also when we run on their behalf.
+    const QString ownFolder = QFileInfo(UserDefaults::defaultFilePath()).path();
+    return QFileInfo(ownFolder).path() + QStringLiteral("/com.growl.hardwaregrowler.plist");
 }
 
 void VolumeNotifier::setStaleEjectIntervalMs(int milliseconds)

@@ -30,7 +30,7 @@ public:
     static QStringList cachedEjectPaths();
 
     // Seams for tests; empty values restore the defaults (the mount table, the preference file in
-    // the user's configuration folder, ten minutes).
+    // the person's configuration folder, ten minutes).
     using SourceFactory = std::function<std::unique_ptr<VolumeEventSource>()>;
     static void setSourceFactory(SourceFactory factory);
     static void setPreferencesPath(const QString &path);

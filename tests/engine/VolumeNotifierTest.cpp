@@ -5,10 +5,12 @@
 #include "common/TestSupport.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QObject>
 #include <QThread>
 #include <QTemporaryDir>
@@ -212,4 +214,11 @@ TEST(VolumeInfo, theEjectBadgeCoversTheLowerRightTwoThirds)
         for (int x = 30; x < 90 && !changed; ++x)
             changed = badged.pixelColor(x, y) != QColor(Qt::white);
     EXPECT_TRUE(changed);
+}
+
+TEST(VolumeNotifierPreferences, theFileLivesInThePersonsConfigurationFolder)
+{
+    const QString path = VolumeNotifier::preferencesPath();
+    EXPECT_TRUE(path.endsWith(QStringLiteral("/com.growl.hardwaregrowler.plist"))) << qPrintable(path);
+    EXPECT_EQ(QFileInfo(path).path(), QFileInfo(QFileInfo(UserDefaults::defaultFilePath()).path()).path());
 }
