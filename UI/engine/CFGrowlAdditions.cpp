@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -252,8 +253,13 @@ QString createStringWithDate(const QDateTime &date)
         if (minutes >= 0)
             timeFormat.insert(minutes + 2, QStringLiteral(":ss"));
     }
+    // The locale's long date without the weekday and with the month abbreviated.
+    QString dateFormat = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[^dMyG]*"));
+    dateFormat.remove(weekday);
+    dateFormat.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
     const QDateTime local = date.toLocalTime();
-    return locale.toString(local.date(), QStringLiteral("MMM d, yyyy")) + QLatin1Char(' ')
+    return locale.toString(local.date(), dateFormat.trimmed()) + QLatin1Char(' ')
         + locale.toString(local.time(), timeFormat);
 }
 

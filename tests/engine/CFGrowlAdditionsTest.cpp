@@ -119,6 +119,16 @@ TEST(CFGrowlAdditions, datesReadInTheLocaleWithSeconds)
     const QString text = createStringWithDate(when);
     EXPECT_TRUE(text.contains(QStringLiteral("2024"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("07:09")) || text.contains(QStringLiteral("7:09"))) << qPrintable(text);
+
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString english = createStringWithDate(when);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString german = createStringWithDate(when);
+    QLocale::setDefault(QLocale::system());
+    // Newer locale data puts a narrow space before the day period.
+    EXPECT_EQ(QString(english).replace(QChar(0x202F), QLatin1Char(' ')), QStringLiteral("Mar 5, 2024 2:07:09 PM"));
+    EXPECT_TRUE(german.startsWith(QStringLiteral("5. M"))) << qPrintable(german);
+    EXPECT_TRUE(german.endsWith(QStringLiteral("2024 14:07:09"))) << qPrintable(german);
 }
 
 TEST(CFGrowlAdditions, processNameAndLocationComeFromTheRunningProgram)
