@@ -89,7 +89,7 @@ void SetEraserTimesWindowController::loadWindow()
         showRadioImage(radio, index == 0 ? theme::kRadioOnImage : theme::kRadioOffImage);
         connect(radio, &QPushButton::clicked, this, [this, radio] { selectShredTypeButtonAction(radio); });
         m_type[index] = radio;
-        B::makeLabel(content, QRectF(88, rowBottom, 452, 22), details[index],
+        B::makeLabel(content, QRectF(82, rowBottom, 458, 22), details[index],
                      theme::helveticaLight(theme::kMethodDetailSize), theme::methodDetailColor());
     }
 }
