@@ -1,22 +1,13 @@
 #include "EraseAndFreeSpaceProWC.h"
 
 #include "ApplicationModal.h"
-#include "CustemImageButton.h"
 #include "EraseAndFreeSpaceProWCDelegate.h"
 #include "KitGeometry.h"
-#include "LoadProgressIndicator.h"
 #include "TCImageWindow.h"
 #include "Theme.h"
-#include "TitleBarDressing.h"
-#include "VQProgressView.h"
-#include "VQPublicUtilities.h"
 #include "WindowPaneBuilder.h"
 
-#include <QLabel>
-
 namespace {
-
-const QString kProductTitle = QStringLiteral("Ostrivan Nullwell");
 
 QString questionFor(int selectType)
 {
@@ -27,116 +18,59 @@ QString questionFor(int selectType)
                           "permanently erased. Do you want to continue?");
 }
 
+RunProgressWindowController::Look wipeLook()
+{
+    RunProgressWindowController::Look look;
+    look.titleColor = theme::dialogGreyTitleColor();
+    look.buttonY = 40;
+    look.buttonHeight = 28;
+    look.cancelFrame = QRectF(235, 40, 90, 28);
+    look.cancelColorType = 1;
+    look.yesCaption = QObject::tr("Continue");
+    look.yesIdentifier = QStringLiteral("add");
+    look.barWidth = 450;
+    look.barStart = 0.0f;
+    look.methodY = 84;
+    look.workingText = QObject::tr("Wiping, please wait...");
+    return look;
+}
+
 } // namespace
 
 EraseAndFreeSpaceProWC::EraseAndFreeSpaceProWC(QObject *parent)
-    : QObject(parent)
+    : RunProgressWindowController(wipeLook(), parent)
 {
-    loadWindow();
-    awakeFromNib();
+    load();
 }
 
-EraseAndFreeSpaceProWC::~EraseAndFreeSpaceProWC() = default;
-
-void EraseAndFreeSpaceProWC::loadWindow()
+void EraseAndFreeSpaceProWC::loadPanes()
 {
     using B = WindowPaneBuilder;
-    m_window.reset(B::makeDialogWindow(QSize(theme::kProgressWindowWidth, theme::kProgressWindowHeight)));
-    QWidget *content = m_window->contentView();
     const QFont headline = theme::helveticaLight(theme::kPaneHeadlineSize);
     const QFont message = theme::helveticaLight(theme::kPaneMessageSize);
+    const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
 
-    m_makeSureView = B::makePane(content);
     B::makeImage(m_makeSureView, QRectF(24, 152, 48, 48), theme::kConfirmImage);
     m_makeSureNodeLabel = new QWidget(m_makeSureView);
     kit::setBottomLeftFrame(m_makeSureNodeLabel, QRectF(88, 110, 352, 94));
     m_nodeMessageLable = B::makeLabel(m_makeSureNodeLabel, QRectF(0, 0, 352, 94), questionFor(m_selectType),
-                                      theme::helveticaLight(14), theme::paneHeadlineColor(),
-                                      Qt::AlignLeft | Qt::AlignTop, true);
-    B::makeLabel(m_makeSureView, QRectF(88, 84, 100, 20), tr("Erasure method:"), message, theme::paneMessageColor());
-    m_eraserType = B::makeLabel(m_makeSureView, QRectF(190, 84, 250, 20), QString(), message,
-                                theme::paneHeadlineColor());
+                                      theme::helveticaLight(14), theme::paneHeadlineColor(), topLeft, true);
 
-    m_progressBlowView = B::makePane(content);
-    m_shredNodeLabel = B::makeLabel(m_progressBlowView, QRectF(20, 182, 420, 24), tr("Wiping, please wait..."),
-                                    headline, theme::paneHeadlineColor());
-    m_cancelNodeLabel = B::makeLabel(m_progressBlowView, QRectF(20, 182, 420, 24), tr("Stopping, please wait..."),
-                                     headline, theme::paneHeadlineColor());
     m_loadProgressInd = new LoadProgressIndicator(m_progressBlowView);
-    kit::setBottomLeftFrame(m_loadProgressInd, QRectF(20, 134, 18, 18));
+    kit::setBottomLeftFrame(m_loadProgressInd, QRectF(422, 185, 18, 18));
     m_loadProgressInd->hide();
-    m_pathLabel = B::makeLabel(m_progressBlowView, QRectF(46, 133, 394, 20), QString(),
-                               theme::helveticaLight(theme::kPanePathSize), theme::panePathColor());
 
-    m_successBlowView = B::makePane(content);
     B::makeImage(m_successBlowView, QRectF(24, 152, 48, 48), theme::kSuccessImage);
     m_SuccessfulTitleLable = B::makeLabel(m_successBlowView, QRectF(88, 174, 352, 24), tr("Wipe completed"), headline,
                                           theme::paneHeadlineColor());
     m_successfulMessageLable = B::makeLabel(m_successBlowView, QRectF(88, 110, 352, 60), QString(), message,
-                                            theme::paneMessageColor(), Qt::AlignLeft | Qt::AlignTop, true);
+                                            theme::paneMessageColor(), topLeft, true);
 
-    m_failBlowView = B::makePane(content);
     B::makeImage(m_failBlowView, QRectF(24, 152, 48, 48), theme::kFailureImage);
     m_failTitleLable = B::makeLabel(m_failBlowView, QRectF(88, 174, 352, 24), tr("Wipe not completed"), headline,
                                     theme::paneHeadlineColor());
     m_failMessageLable = B::makeLabel(m_failBlowView, QRectF(88, 110, 352, 60), QString(), message,
-                                      theme::paneMessageColor(), Qt::AlignLeft | Qt::AlignTop, true);
-
-    m_progressBlowView->hide();
-    m_successBlowView->hide();
-    m_failBlowView->hide();
-}
-
-void EraseAndFreeSpaceProWC::awakeFromNib()
-{
-    m_aWindow = m_window.get();
-    m_aWindow->setTitleBarHeight(theme::kDialogTitleBarHeight);
-    m_eraserType->setText(VQPublicUtilities::getEraserTimes());
-    TitleBarDressing::addImage(m_aWindow, QRectF(0, 0, theme::kProgressWindowWidth, 22), theme::kDialogTitleBarImage);
-    m_titleLabel = TitleBarDressing::addTitle(m_aWindow, QRectF(0, 2, theme::kProgressWindowWidth, 17), kProductTitle,
-                                              theme::dialogGreyTitleColor());
-    addMakeSureView();
-    addProGressBlowView();
-    addOkButton();
-}
-
-void EraseAndFreeSpaceProWC::addMakeSureView()
-{
-    m_cancelButton = WindowPaneBuilder::makeTextButton(m_makeSureView, QRectF(235, 40, 90, 28), tr("Cancel"),
-                                                       theme::kDialogButtonFontSize, 1, QStringLiteral("add"), this,
-                                                       [this] { cancelButtonAction(); });
-    m_yesButton = WindowPaneBuilder::makeTextButton(m_makeSureView, QRectF(335, 40, 105, 28), tr("Continue"),
-                                                    theme::kDialogButtonFontSize, 0, QStringLiteral("add"), this,
-                                                    [this] { beginToEraser(); });
-}
-
-void EraseAndFreeSpaceProWC::addProGressBlowView()
-{
-    m_progressView = new VQProgressView(QRectF(20, 165, 450, 6), m_progressBlowView);
-    m_progressView->changeProgressValue(0.0f);
-    m_progressView->setFocusPolicy(Qt::NoFocus);
-    m_cancelNodeLabel->hide();
-    m_shredNodeLabel->show();
-    m_pathLabel->show();
-    m_stopButton = WindowPaneBuilder::makeTextButton(m_progressBlowView, QRectF(335, 40, 105, 28), tr("Stop"),
-                                                     theme::kDialogButtonFontSize, 0, QStringLiteral("add"), this,
-                                                     [this] { stopButtonAction(); });
-}
-
-void EraseAndFreeSpaceProWC::addOkButton()
-{
-    const auto ok = [this] { okButtonAction(); };
-    m_successOkButton = WindowPaneBuilder::makeTextButton(m_successBlowView, QRectF(335, 40, 105, 28), tr("OK"),
-                                                          theme::kDialogButtonFontSize, 0, QStringLiteral("add"), this,
-                                                          ok);
-    m_FailOkButton = WindowPaneBuilder::makeTextButton(m_failBlowView, QRectF(335, 40, 105, 28), tr("OK"),
-                                                       theme::kDialogButtonFontSize, 0, QStringLiteral("add"), this, ok);
-}
-
-void EraseAndFreeSpaceProWC::runModal()
-{
-    WindowPaneBuilder::center(m_window.get());
-    ApplicationModal::runModalForWindow(m_window.get());
+                                      theme::paneMessageColor(), topLeft, true);
 }
 
 void EraseAndFreeSpaceProWC::showMessageWithStrWith(int selectType)
@@ -156,11 +90,6 @@ void EraseAndFreeSpaceProWC::startSpinner()
     m_loadProgressInd->show();
 }
 
-void EraseAndFreeSpaceProWC::cancelButtonAction()
-{
-    okButtonAction();
-}
-
 void EraseAndFreeSpaceProWC::beginToEraser()
 {
     showProgressView();
@@ -177,10 +106,7 @@ void EraseAndFreeSpaceProWC::doDeleteButtonClick()
 void EraseAndFreeSpaceProWC::stopButtonAction()
 {
     startSpinner();
-    m_shredNodeLabel->hide();
-    m_pathLabel->hide();
-    m_cancelNodeLabel->show();
-    m_stopButton->setButtonEnabled(false);
+    showCancelling();
     if (m_delegate)
         m_delegate->cancelEraserButtonAction();
 }
@@ -193,19 +119,14 @@ void EraseAndFreeSpaceProWC::okButtonAction()
 
 void EraseAndFreeSpaceProWC::showProgressView()
 {
-    m_titleLabel->setText(kProductTitle);
-    m_makeSureView->hide();
-    m_progressBlowView->show();
-    m_successBlowView->hide();
-    m_failBlowView->hide();
+    m_titleLabel->setText(QStringLiteral("Ostrivan Nullwell"));
+    RunProgressWindowController::showProgressView();
 }
 
 void EraseAndFreeSpaceProWC::showSeccView()
 {
-    m_titleLabel->setText(kProductTitle);
-    m_progressBlowView->hide();
-    m_successBlowView->show();
-    m_failBlowView->hide();
+    m_titleLabel->setText(QStringLiteral("Ostrivan Nullwell"));
+    showResultPane(true);
     m_successfulMessageLable->setText(
         m_selectType == kFreeSpace
             ? QStringLiteral("You have successfully wiped free disk space of the selected hard drive/device.")
@@ -214,10 +135,8 @@ void EraseAndFreeSpaceProWC::showSeccView()
 
 void EraseAndFreeSpaceProWC::showFailViewWithStr(const QString &message)
 {
-    m_titleLabel->setText(kProductTitle);
-    m_progressBlowView->hide();
-    m_successBlowView->hide();
-    m_failBlowView->show();
+    m_titleLabel->setText(QStringLiteral("Ostrivan Nullwell"));
+    showResultPane(false);
     m_failMessageLable->setText(message);
 }
 
