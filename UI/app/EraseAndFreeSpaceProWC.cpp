@@ -28,7 +28,9 @@ RunProgressWindowController::Look wipeLook()
     look.cancelColorType = 1;
     look.yesCaption = QObject::tr("Continue");
     look.yesIdentifier = QStringLiteral("add");
-    look.barWidth = 450;
+    // The bar is measured against the 420-point track it is drawn on: at 450 points wide it would
+    // look full at 93 percent and run past the track and the window's edge.
+    look.barWidth = 420;
     look.barStart = 0.0f;
     look.methodY = 84;
     look.workingText = QObject::tr("Wiping, please wait...");

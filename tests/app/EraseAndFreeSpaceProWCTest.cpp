@@ -92,6 +92,20 @@ TEST_F(EraseAndFreeSpaceProWCTest, ContinueShowsASpinningProgressPaneAtZeroUntil
     EXPECT_FLOAT_EQ(controller.progressView()->bar()->barWidth(), 0.2f * controller.progressView()->width());
 }
 
+TEST_F(EraseAndFreeSpaceProWCTest, TheBarFillsItsTrackInStepWithThePercentAndStaysInsideTheWindow)
+{
+    EraseAndFreeSpaceProWC controller;
+    controller.beginToEraser();
+    controller.changeProgressValue(50, QStringLiteral("half"));
+    EXPECT_FLOAT_EQ(controller.progressView()->bar()->barWidth(), 210.0f);
+    controller.changeProgressValue(95, QStringLiteral("almost"));
+    EXPECT_LT(controller.progressView()->bar()->barWidth(), 420.0f);
+    controller.changeProgressValue(100, QStringLiteral("done"));
+    const QRect bar = controller.progressView()->bar()->geometry().translated(controller.progressView()->pos());
+    EXPECT_LE(bar.right(), 440);
+    EXPECT_LE(controller.progressView()->geometry().right(), controller.window()->width());
+}
+
 TEST_F(EraseAndFreeSpaceProWCTest, StopRestartsTheSpinnerUntilTheNextReportAndTellsTheDelegateOnce)
 {
     EraseAndFreeSpaceProWC controller;
