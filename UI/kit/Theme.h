@@ -105,6 +105,16 @@ inline QColor progressBar() { return rgb(32, 144, 250); }
 
 // ---- Windows ----
 
+// ---- Cells ----
+
+// List and history cells: "Helvetica Light" 12; header texts and icon-less titles in grey.
+inline QFont cellTitleFont() { return helveticaLight(12); }
+inline QColor cellTitleColor() { return rgb(0, 0, 0); }
+inline QColor cellHeaderTitleColor() { return rgb(133, 133, 133); }
+// The history's action icons.
+inline const char *const kHistoryExportImage = "icon_export";
+inline const char *const kHistoryDeleteImage = "icon_delete";
+
 // ---- Windows: progress, method, wipe ----
 
 // The dialogs' title bars: 22 points high, the title in dark grey (the wipe windows' in grey).

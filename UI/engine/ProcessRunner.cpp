@@ -1,0 +1,121 @@
+#include "ProcessRunner.h"
+
+#include "platform/NotificationCenter.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+
+const QString ProcessRunner::kTaskDidTerminateNotification = QStringLiteral("NSTaskDidTerminateNotification");
+
+namespace {
+ProcessRunner::Factory &factoryOverride()
+{
+    static ProcessRunner::Factory factory;
+    return factory;
+}
+} // namespace
+
+std::unique_ptr<ProcessRunner> ProcessRunner::create()
+{
+    if (factoryOverride())
+        return factoryOverride()();
+    return std::make_unique<QProcessRunner>();
+}
+
+void ProcessRunner::setFactory(Factory factory)
+{
+    factoryOverride() = std::move(factory);
+}
+
+void ProcessRunner::postTermination(bool failedToStart)
+{
+    // A child ends once; a start failure followed by another error must not step the run twice.
+    if (m_posted)
+        return;
+    if (m_launching) {
+        // Reported by launch() itself; posting now would step the run from inside its own call.
+        m_failedWhileLaunching = true;
+        return;
+    }
+    m_posted = true;
+    m_failedToStart = failedToStart;
+    m_delivering = true;
+    QPointer<ProcessRunner> self(this);
+    NotificationCenter::defaultCenter().postNotification(kTaskDidTerminateNotification, this);
+    if (self)
+        m_delivering = false;
+}
+
+void ProcessRunner::retire(Retired &retired, std::unique_ptr<ProcessRunner> runner)
+{
+    std::erase_if(retired, [](const std::unique_ptr<ProcessRunner> &old) { return !old->isDelivering(); });
+    if (runner)
+        retired.push_back(std::move(runner));
+}
+
+void ProcessRunner::releaseAll(Retired &retired)
+{
+    for (std::unique_ptr<ProcessRunner> &runner : retired) {
+        if (runner->isDelivering())
+            runner.release()->deleteLater();
+    }
+    retired.clear();
+}
+
+void ProcessRunner::beginLaunch()
+{
+    m_launching = true;
+    m_failedWhileLaunching = false;
+}
+
+bool ProcessRunner::endLaunch()
+{
+    m_launching = false;
+    if (m_failedWhileLaunching)
+        m_posted = true; // no end will be posted for a child that never started
+    return !m_failedWhileLaunching;
+}
+
+QProcessRunner::QProcessRunner() : m_process(new QProcess(this))
+{
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    connect(m_process, &QProcess::finished, this, [this] { postTermination(false); });
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            postTermination(true);
+    });
+}
+
+QProcessRunner::~QProcessRunner()
+{
+    // Never leave a child behind, and never post from a half-destroyed runner.
+    m_process->disconnect(this);
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+bool QProcessRunner::launch(const QString &program, const QStringList &arguments)
+{
+    const QFileInfo info(program);
+    if (program.isEmpty() || !info.isFile() || !info.isExecutable())
+        return false;
+    beginLaunch();
+    m_process->start(program, arguments, QIODevice::NotOpen);
+    return endLaunch();
+}
+
+void QProcessRunner::terminate()
+{
+    if (m_process->state() != QProcess::NotRunning)
+        m_process->terminate();
+}
+
+bool QProcessRunner::isRunning() const
+{
+    return m_process->state() != QProcess::NotRunning;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QProcess;
+
+// One child process of the erasure worker. Its output is thrown away, so a child that writes a lot
+// can never stall on a full pipe. When it ends, the runner posts kTaskDidTerminateNotification with
+// itself as the object, from the event loop, so the worker steps on without nesting calls.
+class ProcessRunner : public QObject
+{
+    Q_OBJECT
+public:
+    static const QString kTaskDidTerminateNotification;
+
+    using Factory = std::function<std::unique_ptr<ProcessRunner>()>;
+    // The runner every worker makes for a child; tests replace it. An empty factory restores the
+    // real one.
+    static std::unique_ptr<ProcessRunner> create();
+    static void setFactory(Factory factory);
+
+    ~ProcessRunner() override = default;
+
+    // Starts the program; false when it cannot be started (nothing is posted then).
+    virtual bool launch(const QString &program, const QStringList &arguments) = 0;
+    // Asks a running child to end; its end is posted as usual.
+    virtual void terminate() = 0;
+    virtual bool isRunning() const = 0;
+    // Whether the child ended because it could not be started after all.
+    bool failedToStart() const { return m_failedToStart; }
+    // Whether its end is being delivered right now (it must not be destroyed then).
+    bool isDelivering() const { return m_delivering; }
+
+    // Runners that are done with: destroyed as soon as none of them is inside its own delivery.
+    using Retired = std::vector<std::unique_ptr<ProcessRunner>>;
+    static void retire(Retired &retired, std::unique_ptr<ProcessRunner> runner);
+    // For the owner's teardown: what cannot go now goes from the event loop.
+    static void releaseAll(Retired &retired);
+
+protected:
+    void postTermination(bool failedToStart);
+    // Bracket the start of a child: a failure reported synchronously in between makes endLaunch()
+    // answer false instead of posting.
+    void beginLaunch();
+    bool endLaunch();
+
+private:
+    bool m_failedToStart = false;
+    bool m_posted = false;
+    bool m_launching = false;
+    bool m_delivering = false;
+    bool m_failedWhileLaunching = false;
+};
+
+// The real runner: a QProcess with both output channels sent to the null device.
+class QProcessRunner : public ProcessRunner
+{
+    Q_OBJECT
+public:
+    QProcessRunner();
+    ~QProcessRunner() override;
+
+    bool launch(const QString &program, const QStringList &arguments) override;
+    void terminate() override;
+    bool isRunning() const override;
+
+private:
+    QProcess *m_process;
+};

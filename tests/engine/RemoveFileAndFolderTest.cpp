@@ -1,0 +1,586 @@
+#include "RemoveFileAndFolder.h"
+
+#include "ProcessRunner.h"
+
+#include "common/TestSupport.h"
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::LogCapture;
+using testsupport::TempBundle;
+using testsupport::waitUntil;
+
+struct RecordingDelegate : RemoveFileAndFolderDelegate
+{
+    std::vector<std::pair<float, QString>> progress;
+    int fails = 0;
+    int ends = 0;
+    FileObjList endItems;
+    std::function<void(float)> onProgress;
+    std::function<void()> onEnd;
+
+    void removeObjEnd(const FileObjList &items) override
+    {
+        ++ends;
+        endItems = items;
+        if (onEnd)
+            onEnd();
+    }
+    void removeProgress(float percent, const QString &path) override
+    {
+        progress.emplace_back(percent, path);
+        if (onProgress)
+            onProgress(percent);
+    }
+    void haveFailEraser() override { ++fails; }
+};
+
+// A temporary bundle whose "srm" is a shell script that logs its arguments (one line each, the
+// two separated by a tab) and then runs the given body.
+class WorkerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_files.isValid());
+        m_log = m_files.filePath(QStringLiteral("calls.log"));
+        installTool(QStringLiteral("rm -f -- \"$2\"\n"));
+    }
+    void TearDown() override { UserDefaults::standard().removeObjectForKey(QStringLiteral("EraserTimes")); }
+
+    void installTool(const QString &body)
+    {
+        const QByteArray script = "#!/bin/sh\nprintf '%s\\t%s\\n' \"$1\" \"$2\" >> '" +
+                                  QFile::encodeName(m_log) + "'\n" + body.toUtf8();
+        const QString path = m_bundle.writeResource(QStringLiteral("srm"), script);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QStringList toolCalls() const
+    {
+        QFile file(m_log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QString makeFile(const QString &name, const QByteArray &content = "secret")
+    {
+        const QString path = m_files.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        return path;
+    }
+
+    static FileObjPtr item(const QString &path, qint64 size, bool isDir = false)
+    {
+        auto obj = std::make_shared<FileObj>();
+        obj->setUrl(path);
+        obj->setName(QFileInfo(path).fileName());
+        obj->setSize(size);
+        obj->setIsDir(isDir);
+        obj->setIsSelect(true);
+        return obj;
+    }
+
+    // Runs the list to its end (or the time-out) and answers whether it ended.
+    bool run(RemoveFileAndFolder &worker, const FileObjList &list, int timeoutMs = 10000)
+    {
+        worker.setDelegate(&m_delegate);
+        worker.benginToTraskWithArr(list);
+        return waitUntil([&] { return m_delegate.ends > 0; }, timeoutMs);
+    }
+
+    TempBundle m_bundle;
+    QTemporaryDir m_files;
+    QString m_log;
+    RecordingDelegate m_delegate;
+};
+
+} // namespace
+
+TEST_F(WorkerTest, OneFileReportsThirtyPercentThenEndsWithThatItem)
+{
+    const QString path = makeFile(QStringLiteral("one.txt"));
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, {item(path, 6)}));
+    ASSERT_EQ(m_delegate.progress.size(), 1u);
+    EXPECT_FLOAT_EQ(m_delegate.progress[0].first, 30.0f);
+    EXPECT_EQ(m_delegate.progress[0].second, path);
+    EXPECT_EQ(toolCalls(), QStringList{QStringLiteral("-fsvrz\t") + path});
+    ASSERT_EQ(m_delegate.endItems.size(), 1);
+    EXPECT_EQ(m_delegate.endItems[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(m_delegate.ends, 1);
+    EXPECT_EQ(m_delegate.fails, 0);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(WorkerTest, FourItemsGetFlooredPercentsNeverHundredAndMarkTheCallersRecords)
+{
+    FileObjList list;
+    QStringList expectedCalls;
+    for (int i = 0; i < 4; ++i) {
+        const QString path = makeFile(QStringLiteral("f%1").arg(i));
+        list.append(item(path, 6));
+        expectedCalls << QStringLiteral("-fsvrz\t") + path;
+    }
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    std::vector<float> percents;
+    for (const auto &[percent, path] : m_delegate.progress)
+        percents.push_back(percent);
+    EXPECT_EQ(percents, (std::vector<float>{0, 25, 50, 75}));
+    EXPECT_EQ(toolCalls(), expectedCalls);
+    ASSERT_EQ(m_delegate.endItems.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_delegate.endItems[i].get(), list[i].get()) << "the caller's own records, in order";
+        EXPECT_EQ(list[i]->failStr(), QStringLiteral("Success"));
+    }
+
+    // Three items: 0, 33, 66 (floor, not rounding).
+    m_delegate = RecordingDelegate();
+    RemoveFileAndFolder second;
+    ASSERT_TRUE(run(second, {item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)}));
+    ASSERT_EQ(m_delegate.progress.size(), 3u);
+    EXPECT_FLOAT_EQ(m_delegate.progress[1].first, 33.0f);
+    EXPECT_FLOAT_EQ(m_delegate.progress[2].first, 66.0f);
+}
+
+TEST_F(WorkerTest, FlagFollowsTheStoredMethodAndSolidStateForcesOnePass)
+{
+    struct Case
+    {
+        QVariant stored;
+        QString flag;
+    };
+    const std::vector<Case> cases{{QVariant(), "-fsvrz"},
+                                  {0, "-fsvrz"},
+                                  {-7, "-fsvrz"},
+                                  {1, "-fsvrz"},
+                                  {2, "-fsvrz"},
+                                  {3, "-fEvrz"},
+                                  {4, "-fsvrz"},
+                                  {7, "-fmvrz"},
+                                  {35, "-fvrz"},
+                                  {36, "-fsvrz"},
+                                  {(1LL << 32) + 7, "-fmvrz"}};
+    for (const Case &c : cases) {
+        if (c.stored.isValid())
+            UserDefaults::standard().setObject(c.stored, QStringLiteral("EraserTimes"));
+        else
+            UserDefaults::standard().removeObjectForKey(QStringLiteral("EraserTimes"));
+        QFile::remove(m_log);
+        m_delegate = RecordingDelegate();
+        const QString path = makeFile(QStringLiteral("m"));
+        RemoveFileAndFolder worker;
+        ASSERT_TRUE(run(worker, {item(path, 6)}));
+        EXPECT_EQ(toolCalls(), QStringList{c.flag + QStringLiteral("\t") + path})
+            << c.stored.toString().toStdString();
+    }
+
+    UserDefaults::standard().setInteger(35, QStringLiteral("EraserTimes"));
+    QFile::remove(m_log);
+    m_delegate = RecordingDelegate();
+    const QString path = makeFile(QStringLiteral("ssd"));
+    auto onSsd = item(path, 6);
+    onSsd->setIsSSD(true);
+    RemoveFileAndFolder worker;
+    EXPECT_EQ(worker.getEraserTimes(), 35);
+    ASSERT_TRUE(run(worker, {onSsd}));
+    EXPECT_EQ(toolCalls(), QStringList{QStringLiteral("-fsvrz\t") + path});
+}
+
+TEST_F(WorkerTest, FoldersAreRemovedOnlyWhenEmptyAndListedAsFoldersOrApplicationBundles)
+{
+    QDir root(m_files.path());
+    root.mkpath("empty");
+    root.mkpath("emptyNotDir");
+    root.mkpath("full");
+    makeFile("full/x");
+    root.mkpath("hidden");
+    makeFile("hidden/.dot");
+    root.mkpath("Tool.app/Contents/MacOS");
+    makeFile("Tool.app/Contents/MacOS/Tool");
+    root.mkpath("Old.APP/Contents");
+    root.mkpath("target");
+    QFile::link(root.filePath("target"), root.filePath("link"));
+
+    const FileObjList list{
+        item(root.filePath("empty"), 0, true),     item(root.filePath("emptyNotDir"), 0, false),
+        item(root.filePath("full"), 0, true),      item(root.filePath("hidden"), 0, true),
+        item(root.filePath("Tool.app"), 0, false), item(root.filePath("Old.APP"), 0, true),
+        item(root.filePath("link"), 0, true)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    const QStringList results{list[0]->failStr(), list[1]->failStr(), list[2]->failStr(), list[3]->failStr(),
+                              list[4]->failStr(), list[5]->failStr(), list[6]->failStr()};
+    EXPECT_EQ(results, (QStringList{"Success", "Fail", "Fail", "Fail", "Success", "Fail", "Success"}));
+    EXPECT_EQ(m_delegate.fails, 4);
+    EXPECT_FALSE(root.exists("empty"));
+    EXPECT_TRUE(root.exists("emptyNotDir"));
+    EXPECT_TRUE(root.exists("full/x"));
+    EXPECT_TRUE(root.exists("hidden/.dot"));
+    EXPECT_FALSE(root.exists("Tool.app")) << "removed with its contents";
+    EXPECT_TRUE(root.exists("Old.APP"));
+    EXPECT_FALSE(QFileInfo(root.filePath("link")).isSymLink()) << "the link goes";
+    EXPECT_TRUE(root.exists("target")) << "its target stays";
+    EXPECT_TRUE(toolCalls().isEmpty()) << "no folder is handed to the tool";
+    EXPECT_EQ(m_delegate.endItems.size(), 7);
+}
+
+TEST_F(WorkerTest, RecordedSizeZeroRemovesDirectlyWithoutOverwriting)
+{
+    LogCapture log;
+    const QString notEmpty = makeFile(QStringLiteral("zero"), "still has content");
+    const QString missing = m_files.filePath(QStringLiteral("missing"));
+    RemoveFileAndFolder worker;
+    const FileObjList list{item(notEmpty, 0), item(missing, 0)};
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_FALSE(QFile::exists(notEmpty));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 0) << "a failed direct removal is not reported as an erase failure";
+    EXPECT_TRUE(toolCalls().isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("-------::") + notEmpty));
+    EXPECT_TRUE(log.contains(QStringLiteral("rm file sec ") + notEmpty));
+    EXPECT_TRUE(log.contains(QStringLiteral("rm file fail ") + missing));
+}
+
+TEST_F(WorkerTest, CancelDuringAChildEndsWithTheItemsProcessedSoFar)
+{
+    const QString started = m_files.filePath(QStringLiteral("started"));
+    installTool(QStringLiteral("touch '%1'\nexec sleep 30\n").arg(started));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&m_delegate);
+    QElapsedTimer clock;
+    clock.start();
+    worker.benginToTraskWithArr(list);
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(started); }));
+    worker.isCancel();
+    ASSERT_TRUE(waitUntil([&] { return m_delegate.ends > 0; }));
+    EXPECT_LT(clock.elapsed(), 20000);
+    ASSERT_EQ(m_delegate.endItems.size(), 1);
+    EXPECT_EQ(m_delegate.endItems[0].get(), list[0].get());
+    EXPECT_TRUE(list[1]->failStr().isEmpty());
+    EXPECT_TRUE(list[2]->failStr().isEmpty());
+    EXPECT_EQ(toolCalls().size(), 1);
+}
+
+TEST_F(WorkerTest, MissingOrUnstartableToolFailsEachItemAndGoesOn)
+{
+    QFile::remove(m_bundle.resourcePath() + QStringLiteral("/srm"));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2);
+    EXPECT_EQ(m_delegate.endItems.size(), 2);
+
+    // A tool that exists but cannot be run: not executable, or an interpreter that is missing.
+    for (const QByteArray &script : {QByteArray("#!/bin/sh\n"), QByteArray("#!/nonexistent/interpreter\n")}) {
+        const QString tool = m_bundle.writeResource(QStringLiteral("srm"), script);
+        QFile::setPermissions(tool, script.contains("nonexistent") ? QFile::ReadOwner | QFile::ExeOwner
+                                                                   : QFile::ReadOwner);
+        m_delegate = RecordingDelegate();
+        const FileObjList again{item(makeFile("c"), 6)};
+        RemoveFileAndFolder other;
+        ASSERT_TRUE(run(other, again)) << script.constData();
+        EXPECT_EQ(again[0]->failStr(), QStringLiteral("Fail")) << script.constData();
+        EXPECT_EQ(m_delegate.fails, 1) << script.constData();
+        EXPECT_EQ(m_delegate.ends, 1);
+    }
+}
+
+TEST_F(WorkerTest, ToolThatVanishesMidRunFailsTheRestWithoutHarmingTheEndedChild)
+{
+    // The first child removes the tool: the next launch fails while the first end is delivered.
+    installTool(QStringLiteral("rm -f -- \"$2\" \"$0\"\n"));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2);
+    EXPECT_EQ(m_delegate.endItems.size(), 3);
+}
+
+TEST_F(WorkerTest, WorkerReleasedDuringARunLeavesNoChildBehind)
+{
+    const QString started = m_files.filePath(QStringLiteral("started"));
+    installTool(QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(started));
+    auto worker = std::make_unique<RemoveFileAndFolder>();
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(makeFile("a"), 6)});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(started).size() > 0; }));
+    QFile pidFile(started);
+    pidFile.open(QIODevice::ReadOnly);
+    const pid_t pid = pid_t(pidFile.readAll().trimmed().toInt());
+    ASSERT_GT(pid, 0);
+    worker.reset();
+    EXPECT_TRUE(waitUntil([&] { return ::kill(pid, 0) != 0; }, 5000)) << "the child was stopped";
+    EXPECT_EQ(m_delegate.ends, 0);
+}
+
+TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
+{
+    // A runner that accepts the launch and only then, from the event loop, reports that the
+    // program could not be started.
+    struct LateFailingRunner : ProcessRunner
+    {
+        QStringList *launches;
+        explicit LateFailingRunner(QStringList *l) : launches(l) {}
+        bool launch(const QString &program, const QStringList &arguments) override
+        {
+            *launches << program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+            QTimer::singleShot(0, this, [this] { postTermination(true); });
+            return true;
+        }
+        void terminate() override {}
+        bool isRunning() const override { return false; }
+    };
+    QStringList launches;
+    ProcessRunner::setFactory([&] { return std::make_unique<LateFailingRunner>(&launches); });
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6)};
+    RemoveFileAndFolder worker;
+    const bool ended = run(worker, list);
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(launches.size(), 2);
+    EXPECT_TRUE(launches.value(0).endsWith(QStringLiteral("/srm -fsvrz ") + list[0]->url()));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2);
+}
+
+TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
+{
+    // The check runs while the tool works: a fast tool may already have removed the file.
+    struct InstantRunner : ProcessRunner
+    {
+        bool launch(const QString &, const QStringList &arguments) override
+        {
+            QFile::remove(arguments.value(1));
+            QTimer::singleShot(0, this, [this] { postTermination(false); });
+            return true;
+        }
+        void terminate() override {}
+        bool isRunning() const override { return false; }
+    };
+    ProcessRunner::setFactory([] { return std::make_unique<InstantRunner>(); });
+    const FileObjList list{item(makeFile("quick"), 6)};
+    RemoveFileAndFolder worker;
+    const bool ended = run(worker, list);
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(m_delegate.fails, 0);
+}
+
+TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
+{
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr({});
+    EXPECT_EQ(m_delegate.ends, 1);
+    EXPECT_TRUE(m_delegate.endItems.isEmpty());
+    EXPECT_TRUE(m_delegate.progress.empty());
+    EXPECT_FALSE(worker.runTaskWithPath());
+}
+
+TEST_F(WorkerTest, ToolWritingMegabytesOfOutputDoesNotStallTheRun)
+{
+    installTool(
+        QStringLiteral("head -c 8000000 /dev/zero\nhead -c 8000000 /dev/zero >&2\nrm -f -- \"$2\"\n"));
+    const QString path = makeFile(QStringLiteral("loud"));
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, {item(path, 6)}, 20000));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(WorkerTest, LongRunOfEmptyItemsUsesNoMoreStackThanOne)
+{
+    // On a thread with a small stack, a nested step per item would overflow long before the end.
+    constexpr int kItems = 100000;
+    FileObjList list;
+    list.reserve(kItems);
+    for (int i = 0; i < kItems; ++i)
+        list.append(item(m_files.filePath(QStringLiteral("none%1").arg(i)), 0));
+    int ends = 0;
+    qsizetype endCount = 0;
+    LogCapture log; // keeps 200,000 lines off the terminal
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        RecordingDelegate delegate;
+        RemoveFileAndFolder worker;
+        worker.setDelegate(&delegate);
+        worker.benginToTraskWithArr(list);
+        ends = delegate.ends;
+        endCount = delegate.endItems.size();
+    }));
+    thread->setStackSize(512 * 1024);
+    thread->start();
+    ASSERT_TRUE(thread->wait(120000));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(endCount, kItems);
+}
+
+TEST_F(WorkerTest, DelegateMayReleaseTheWorkerAtTheEndAndAGoneDelegateIsNotCalled)
+{
+    // Released inside removeObjEnd while the direct-item loop is still on the stack.
+    QDir(m_files.path()).mkpath("e1");
+    auto *worker = new RemoveFileAndFolder;
+    m_delegate.onEnd = [&] { delete worker; };
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(m_files.filePath("e1"), 0, true), item(m_files.filePath("gone"), 0)});
+    EXPECT_EQ(m_delegate.ends, 1);
+
+    // Released while it reports progress: nothing more happens, and nothing crashes.
+    m_delegate = RecordingDelegate();
+    worker = new RemoveFileAndFolder;
+    m_delegate.onProgress = [&](float percent) {
+        if (percent > 0)
+            delete worker;
+    };
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(m_files.filePath("n1"), 0), item(m_files.filePath("n2"), 0)});
+    EXPECT_EQ(m_delegate.progress.size(), 2u);
+    EXPECT_EQ(m_delegate.ends, 0);
+    m_delegate.onProgress = nullptr;
+
+    // A delegate that is a QObject and is destroyed during the run is simply no longer told.
+    struct ObjectDelegate : QObject, RemoveFileAndFolderDelegate
+    {
+        int *ends;
+        explicit ObjectDelegate(int *e) : ends(e) {}
+        void removeObjEnd(const FileObjList &) override { ++*ends; }
+    };
+    int objectEnds = 0;
+    auto *objectDelegate = new ObjectDelegate(&objectEnds);
+    RemoveFileAndFolder other;
+    other.setDelegate(objectDelegate);
+    other.benginToTraskWithArr({item(makeFile("slow"), 6)});
+    delete objectDelegate;
+    EXPECT_EQ(other.delegate(), nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    waitUntil([&] { return toolCalls().size() == 1 && clock.elapsed() > 300; }, 5000);
+    EXPECT_EQ(objectEnds, 0);
+
+    // A shared delegate is kept alive by the worker.
+    auto shared = std::make_shared<RecordingDelegate>();
+    std::weak_ptr<RecordingDelegate> watch = shared;
+    RemoveFileAndFolder third;
+    third.setDelegate(shared);
+    shared.reset();
+    EXPECT_FALSE(watch.expired());
+    third.benginToTraskWithArr({});
+    EXPECT_EQ(watch.lock()->ends, 1);
+}
+
+TEST_F(WorkerTest, TwoWorkersEachStepOnlyOnTheirOwnChild)
+{
+    // The second worker's children take longer, so the first one's ends come while they run.
+    installTool(QStringLiteral("case \"$2\" in *slow*) sleep 0.6;; *) sleep 0.1;; esac\nrm -f -- \"$2\"\n"));
+    RecordingDelegate first;
+    RecordingDelegate second;
+    RemoveFileAndFolder a;
+    RemoveFileAndFolder b;
+    a.setDelegate(&first);
+    b.setDelegate(&second);
+    a.benginToTraskWithArr({item(makeFile("a1"), 6), item(makeFile("a2"), 6), item(makeFile("a3"), 6)});
+    const FileObjList slow{item(makeFile("slow1"), 6), item(makeFile("slow2"), 6)};
+    b.benginToTraskWithArr(slow);
+    ASSERT_TRUE(waitUntil([&] { return first.ends && second.ends; }, 20000));
+    EXPECT_EQ(first.progress.size(), 3u);
+    EXPECT_EQ(second.progress.size(), 2u);
+    EXPECT_EQ(toolCalls().size(), 5);
+    EXPECT_EQ(toolCalls().removeDuplicates(), 0);
+    for (const FileObjPtr &obj : slow)
+        EXPECT_FALSE(QFile::exists(obj->url())) << "its child was not cut short by the other worker's";
+}
+
+TEST_F(WorkerTest, ImmutableFileLosesTheMarkBeforeTheToolRuns)
+{
+    const QString path = makeFile(QStringLiteral("locked"));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    bool set = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (set) {
+        flags |= FS_IMMUTABLE_FL;
+        set = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    if (!set)
+        GTEST_SKIP() << "cannot set the immutable attribute here (needs root on a file system that has it)";
+    RemoveFileAndFolder worker;
+    const bool ended = run(worker, {item(path, 6)});
+    const bool removed = !QFile::exists(path);
+    if (!removed) { // never leave an undeletable file behind
+        const int again = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(again, FS_IOC_SETFLAGS, &flags);
+        ::close(again);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(removed) << "the tool could remove it, so the mark was gone";
+}
+
+TEST_F(WorkerTest, PermissionCheckMakesUnwritableFilesWritableAndNeverBlocks)
+{
+    RemoveFileAndFolder worker;
+    const QString fifo = m_files.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(worker.checkPermissions(fifo)) << "a FIFO without a reader is not a permission problem";
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(worker.checkPermissions(m_files.filePath(QStringLiteral("absent"))));
+
+    // Root may write any file: the denied case runs in a child that has given up root.
+    ::chmod(QFile::encodeName(m_files.path()).constData(), 0777);
+    const QByteArray readOnly = QFile::encodeName(m_files.filePath(QStringLiteral("ro")));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const int fd = ::open(readOnly.constData(), O_WRONLY | O_CREAT, 0400);
+        if (fd < 0)
+            ::_exit(4);
+        ::close(fd);
+        if (!worker.checkPermissions(QFile::decodeName(readOnly)))
+            ::_exit(1);
+        struct stat info
+        {
+        };
+        ::stat(readOnly.constData(), &info);
+        ::_exit((info.st_mode & 0777) == 0600 ? 0 : 2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: answered no, 2: mode not 0600, 3/4: set-up failed";
+}

@@ -1,0 +1,200 @@
+// The built tool, run as the erasure worker runs it, on real files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QStringList errorLines;
+    QString output;
+};
+
+Result runTool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), arguments);
+    process.waitForFinished(60000);
+    Result result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.errorLines =
+        QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return result;
+}
+
+QString writeFile(const QString &path, const QByteArray &content = QByteArray(100000, 'S'))
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+bool existsNoFollow(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+} // namespace
+
+TEST(SrmTool, EachFlagStringOfTheWorkerErasesTheFileAndLeavesNoOtherName)
+{
+    QTemporaryDir dir;
+    for (const char *flags : {"-fsvrz", "-fEvrz", "-fmvrz", "-fvrz"}) {
+        const QString path = writeFile(dir.filePath(QStringLiteral("secret.txt")));
+        const Result result = runTool({QString::fromLatin1(flags), path});
+        EXPECT_EQ(result.exitCode, 0) << flags << result.errorLines.join('\n').toStdString();
+        EXPECT_TRUE(result.errorLines.isEmpty()) << flags;
+        EXPECT_FALSE(existsNoFollow(path)) << flags;
+        EXPECT_TRUE(QDir(dir.path())
+                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                        .isEmpty())
+            << "no renamed leftover for " << flags;
+        EXPECT_TRUE(result.output.contains(QStringLiteral("pass 1/"))) << "-v reports passes";
+    }
+    const QString help = runTool({QStringLiteral("--help")}).output;
+    EXPECT_TRUE(help.contains(QStringLiteral("92 49 24")) && help.contains(QStringLiteral("0x96")));
+}
+
+TEST(SrmTool, AwkwardNamesAreErasedWhateverTheirBytes)
+{
+    QTemporaryDir dir;
+    const QStringList names{QStringLiteral("with space"), QStringLiteral("new\nline"), QStringLiteral("-rf"),
+                            QStringLiteral("--help"),     QStringLiteral("ünïcode"),   QStringLiteral("x")};
+    QStringList paths;
+    for (const QString &name : names)
+        paths << writeFile(dir.filePath(name), "content");
+    // A name that is not valid UTF-8.
+    const QByteArray rawName = QFile::encodeName(dir.path()) + "/bad\xff\xfe";
+    {
+        QFile raw(QFile::decodeName(rawName));
+        raw.open(QIODevice::WriteOnly);
+        raw.write("content");
+    }
+    ASSERT_TRUE(existsNoFollow(QFile::decodeName(rawName)));
+    QStringList arguments{QStringLiteral("-fsz"), QStringLiteral("--")};
+    arguments << paths << QFile::decodeName(rawName);
+    // A relative name that starts with a dash, after "--".
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    writeFile(dir.filePath(QStringLiteral("-z")), "dash");
+    process.start(QStringLiteral(NULLWELL_RESOURCES "/srm"),
+                  {QStringLiteral("-s"), QStringLiteral("--"), QStringLiteral("-z")});
+    process.waitForFinished();
+    EXPECT_EQ(process.exitCode(), 0);
+    const Result result = runTool(arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(QDir(dir.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                    .isEmpty());
+}
+
+TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
+{
+    QTemporaryDir dir;
+    const QByteArray original(5000, 'T');
+    const QString target = writeFile(dir.filePath(QStringLiteral("target")), original);
+    const QString link = dir.filePath(QStringLiteral("link"));
+    QFile::link(target, link);
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    const QString folderTarget = writeFile(dir.filePath(QStringLiteral("folder/inside")), original);
+    const QString folderLink = dir.filePath(QStringLiteral("folderlink"));
+    QFile::link(dir.filePath(QStringLiteral("folder")), folderLink);
+
+    Result result = runTool({QStringLiteral("-fsvrz"), link, folderLink});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(existsNoFollow(link));
+    EXPECT_FALSE(existsNoFollow(folderLink));
+    QFile kept(target);
+    kept.open(QIODevice::ReadOnly);
+    EXPECT_EQ(kept.readAll(), original) << "the link's target is untouched";
+    EXPECT_TRUE(QFile::exists(folderTarget));
+
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = dir.filePath(QStringLiteral("sock"));
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    const bool haveSocket = ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    QStringList refused{fifo, QStringLiteral("/dev/null"), QStringLiteral("/"), QStringLiteral("//"),
+                        dir.filePath(QStringLiteral("folder/.."))};
+    if (haveSocket)
+        refused << socketPath;
+    for (const QString &path : refused) {
+        result = runTool({QStringLiteral("-fsvrz"), path});
+        EXPECT_NE(result.exitCode, 0) << path.toStdString();
+        EXPECT_EQ(result.errorLines.size(), 1) << path.toStdString();
+    }
+    ::close(sock);
+    EXPECT_TRUE(existsNoFollow(fifo));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/null")));
+    EXPECT_TRUE(QFile::exists(folderTarget));
+}
+
+TEST(SrmTool, ForceDecidesAboutMissingAndReadOnlyFilesAndStatusCountsEveryFailure)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing"));
+    EXPECT_EQ(runTool({QStringLiteral("-fsz"), missing}).exitCode, 0);
+    Result result = runTool({QStringLiteral("-sz"), missing});
+    EXPECT_EQ(result.exitCode, 1);
+    ASSERT_EQ(result.errorLines.size(), 1);
+    EXPECT_TRUE(result.errorLines[0].contains(missing));
+
+    const QString readOnly = writeFile(dir.filePath(QStringLiteral("ro")));
+    ::chmod(QFile::encodeName(readOnly).constData(), 0400);
+    EXPECT_EQ(runTool({QStringLiteral("-fsz"), readOnly}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(readOnly));
+
+    // One good path, one failure: the good one is still erased, the status says not all were.
+    const QString good = writeFile(dir.filePath(QStringLiteral("good")));
+    QDir(dir.path()).mkdir(QStringLiteral("plainfolder"));
+    result = runTool({QStringLiteral("-fs"), dir.filePath(QStringLiteral("plainfolder")), good});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.errorLines.size(), 1) << "a folder without -r";
+    EXPECT_FALSE(QFile::exists(good));
+    EXPECT_EQ(runTool({QStringLiteral("-q"), good}).exitCode, 2);
+}
+
+TEST(SrmTool, RecursiveErasesContentsFirstAndKeepsAFolderWhoseEntryFailed)
+{
+    QTemporaryDir dir;
+    const QString top = dir.filePath(QStringLiteral("top"));
+    QDir().mkpath(top + QStringLiteral("/a/b/.hidden"));
+    writeFile(top + QStringLiteral("/one"));
+    writeFile(top + QStringLiteral("/a/two"));
+    writeFile(top + QStringLiteral("/a/b/.hidden/three"));
+    const QString outside = writeFile(dir.filePath(QStringLiteral("outside")), "keep");
+    QFile::link(outside, top + QStringLiteral("/a/link"));
+    EXPECT_EQ(runTool({QStringLiteral("-fsvrz"), top}).exitCode, 0);
+    EXPECT_FALSE(existsNoFollow(top));
+    EXPECT_TRUE(QFile::exists(outside));
+
+    QDir().mkpath(top + QStringLiteral("/sub"));
+    const QString fifo = top + QStringLiteral("/sub/fifo");
+    ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+    writeFile(top + QStringLiteral("/file"));
+    const Result result = runTool({QStringLiteral("-fsrz"), top});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.errorLines.size(), 1) << result.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(existsNoFollow(fifo));
+    EXPECT_FALSE(QFile::exists(top + QStringLiteral("/file")));
+}
