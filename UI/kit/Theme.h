@@ -186,4 +186,45 @@ inline QColor logHeaderFill() { return rgb(241, 243, 246); }
 inline QColor logRowAlternate() { return rgb(248, 249, 251); }
 inline QColor logFailText() { return rgb(214, 76, 64); }
 
+// ---- Windows: progress, method, wipe ----
+
+// The dialogs' title bars: 22 points high, the title in dark grey (the wipe windows' in grey).
+inline constexpr qreal kDialogTitleBarHeight = 22.0;
+inline QColor dialogTitleColor() { return rgb(74, 74, 74); }
+inline QColor dialogGreyTitleColor() { return rgb(128, 128, 128); }
+inline const char *const kDialogTitleBarImage = "bg_title_bar";
+// Content sizes of the erase progress window, the wipe window and the two notices.
+inline constexpr int kProgressWindowWidth = 460;
+inline constexpr int kProgressWindowHeight = 230;
+inline constexpr int kSystemEraserNoticeWidth = 480;
+inline constexpr int kFreeSpaceNoticeWidth = 460;
+inline constexpr int kNoticeHeight = 150;
+// The erasure-method view, as the main window's settings pane shows it.
+inline constexpr int kMethodViewWidth = 590;
+inline constexpr int kMethodViewHeight = 440;
+// Pane texts: headline, message, the item being erased.
+inline QColor paneHeadlineColor() { return rgb(51, 51, 51); }
+inline QColor paneMessageColor() { return rgb(102, 102, 102); }
+inline QColor panePathColor() { return rgb(140, 140, 140); }
+inline QColor methodNameColor() { return rgb(51, 51, 51); }
+inline QColor methodDetailColor() { return rgb(128, 128, 128); }
+inline QColor spinnerColor() { return rgb(90, 90, 90); }
+inline constexpr qreal kPaneHeadlineSize = 16.0;
+inline constexpr qreal kPaneMessageSize = 13.0;
+inline constexpr qreal kPanePathSize = 12.0;
+inline constexpr qreal kDialogButtonFontSize = 13.0;
+inline constexpr qreal kNoticeOkFontSize = 15.0;
+inline constexpr qreal kMethodHeadingSize = 20.0;
+inline constexpr qreal kMethodNameSize = 15.0;
+inline constexpr qreal kMethodDetailSize = 12.0;
+// Pictures of the panes and of the method view.
+inline const char *const kConfirmImage = "ic_erase_confirm";
+inline const char *const kSuccessImage = "ic_erase_success";
+inline const char *const kFailureImage = "ic_erase_fail";
+inline const char *const kRadioOnImage = "raidobutton_on";
+inline const char *const kRadioOffImage = "raidobutton_off";
+inline const char *const kBackImage = "ic_back";
+inline const char *const kBackPressImage = "ic_back_press";
+inline const char *const kBackHoverImage = "ic_back_hover";
+
 } // namespace theme
