@@ -143,6 +143,9 @@ inline constexpr int kOverlayKnobMinimumLength = 20;
 
 // ---- Windows ----
 
+// Every dialog's title text.
+inline QColor dialogTitleColor() { return rgb(74, 74, 74); }
+
 // ---- Cells ----
 
 // List and history cells: "Helvetica Light" 12; header texts and icon-less titles in grey.
@@ -158,7 +161,6 @@ inline const char *const kHistoryDeleteImage = "icon_delete";
 // Title bars: the notice's taller bar and the grey title text of the small dialogs.
 inline constexpr qreal kNoticeTitleBarHeight = 39.0;
 inline QColor noticeTitleColor() { return rgb(128, 128, 128); }
-inline QColor dialogTitleColor() { return rgb(74, 74, 74); }
 inline QColor dialogBodyText() { return rgb(74, 74, 74); }
 inline QColor dialogSecondaryText() { return rgb(140, 140, 140); }
 inline QColor dialogLinkText() { return rgb(36, 155, 246); }
@@ -190,7 +192,6 @@ inline QColor logFailText() { return rgb(214, 76, 64); }
 
 // The dialogs' title bars: 22 points high, the title in dark grey (the wipe windows' in grey).
 inline constexpr qreal kDialogTitleBarHeight = 22.0;
-inline QColor dialogTitleColor() { return rgb(74, 74, 74); }
 inline QColor dialogGreyTitleColor() { return rgb(128, 128, 128); }
 inline const char *const kDialogTitleBarImage = "bg_title_bar";
 // Content sizes of the erase progress window, the wipe window and the two notices.

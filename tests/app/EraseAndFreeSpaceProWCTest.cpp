@@ -1,6 +1,6 @@
 #include "EraseAndFreeSpaceProWC.h"
 
-#include "DialogTestSupport.h"
+#include "RunWindowTestSupport.h"
 #include "EraseAndFreeSpaceProWCDelegate.h"
 #include "FreeSucceeWindowController.h"
 #include "NSProgressBar.h"

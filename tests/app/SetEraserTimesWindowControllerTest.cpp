@@ -1,6 +1,6 @@
 #include "SetEraserTimesWindowController.h"
 
-#include "DialogTestSupport.h"
+#include "RunWindowTestSupport.h"
 #include "SetEraserTimesWindowControllerDelegate.h"
 #include "TCImageWindow.h"
 

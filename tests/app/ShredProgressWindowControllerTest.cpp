@@ -1,6 +1,6 @@
 #include "ShredProgressWindowController.h"
 
-#include "DialogTestSupport.h"
+#include "RunWindowTestSupport.h"
 #include "ShredProgressWindowControllerDelegate.h"
 #include "TCImageWindow.h"
 #include "VQProgressView.h"
