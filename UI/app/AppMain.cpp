@@ -1,6 +1,8 @@
 #include "AppMain.h"
 
 #include "CallerSession.h"
+#include "MyNSApplication.h"
+#include "VQAppDelegate.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
@@ -78,9 +80,10 @@ int NSApplicationMain(int argc, char *argv[])
 {
     if (loopOverride())
         return loopOverride()(argc, argv);
-    // The application delegate brings up the main window here; until then there is nothing to
-    // show, so the loop ends as soon as it has started.
-    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    MyNSApplication::install();
+    // The delegate shows the main window once the loop runs, and lives as long as the loop.
+    VQAppDelegate delegate;
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QCoreApplication::exec();
 }
 

@@ -228,4 +228,37 @@ inline const char *const kBackImage = "ic_back";
 inline const char *const kBackPressImage = "ic_back_press";
 inline const char *const kBackHoverImage = "ic_back_hover";
 
+// ---- Windows: main ----
+
+// Title bar: 22 points high, its own background image and the dark grey title.
+inline constexpr qreal kMainTitleBarHeight = 22.0;
+inline const char *const kMainTitleBarImage = "bg_left_top";
+inline QColor mainTitleColor() { return rgb(74, 74, 74); }
+// The first open panel is the main window's frame less this height.
+inline constexpr int kMainPanelHeightInset = 75;
+// Add pane: the drop zone, its picture and headline; the settings and history buttons.
+inline QColor mainDropZoneBorder() { return rgb(190, 199, 212); }
+inline QColor mainDropZoneFill() { return rgb(250, 251, 253); }
+inline const char *const kMainDropImage = "drop_files";
+inline constexpr qreal kMainDropHeadlineSize = 18.0;
+inline const char *const kMainSettingsImage = "ic_settings";
+inline const char *const kMainSettingsHoverImage = "ic_settings_hover";
+inline const char *const kMainHistoryImage = "ic_history";
+inline const char *const kMainHistoryHoverImage = "ic_history_hover";
+// List pane: the bar under the list, row height, column widths (check box, name, path, size, type).
+inline constexpr int kMainBottomBarHeight = 60;
+inline constexpr int kMainRowHeight = 26;
+inline constexpr int kMainColumnWidths[5] = {34, 176, 190, 90, 100};
+inline const char *const kMainEraseImage = "btn_erase";
+inline const char *const kMainErasePressImage = "btn_erase_press";
+inline const char *const kMainEraseHoverImage = "btn_erase_hover";
+inline const char *const kMainEraseDisableImage = "btn_erase_disable";
+// Check boxes of the rows and of the header: selected, not selected, some selected.
+inline const char *const kCheckBoxYesImage = "checkbox_yes";
+inline const char *const kCheckBoxNoImage = "checkbox_no";
+inline const char *const kCheckBoxPartImage = "checkbox_election";
+// The menu button at the right end of the title bar.
+inline const char *const kMainMenuImage = "ic_menu";
+inline const char *const kMainMenuHoverImage = "ic_menu_hover";
+
 } // namespace theme

@@ -1,0 +1,233 @@
+#pragma once
+
+#include "CustemImageButton.h"
+#include "CustemTypeButtonViewDelegate.h"
+#include "CustomTableView.h"
+#include "DragView.h"
+#include "RFOverlayScrollView.h"
+#include "TCImageButton.h"
+#include "CustomListTableViewDelegate.h"
+#include "CustomTableViewDelegate.h"
+#include "DragViewDelegate.h"
+#include "EraseAndFreeSpaceProWCDelegate.h"
+#include "FadingWindowController.h"
+#include "FileObj.h"
+#include "HistoryWindowControllerDelegate.h"
+#include "LogWindowControllerDelegate.h"
+#include "RemoveFileAndFolder.h"
+#include "SetEraserTimesWindowControllerDelegate.h"
+#include "ShredProgressWindowControllerDelegate.h"
+#include "VolumeObj.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class EraseAndFreeSpaceProWC;
+class HistoryWindowController;
+class LogWindowController;
+class QAbstractTableModel;
+class QMouseEvent;
+class SetEraserTimesWindowController;
+class ShredProgressWindowController;
+
+// The one main window: a 590 x 440 content area showing one of five panes (add, list, settings,
+// history, progress). It keeps the file list, adds to it from the open panel and from drops, and
+// runs an erase of the selected items inside the modal progress window, marking each one
+// "Erased" or "Failed" and recording the run in the history.
+class MainWindowController : public FadingWindowController,
+                             public ShredProgressWindowControllerDelegate,
+                             public CustomTableViewDelegate,
+                             public CustomListTableViewDelegate,
+                             public LogWindowControllerDelegate,
+                             public RemoveFileAndFolderDelegate,
+                             public DragViewDelegate,
+                             public SetEraserTimesWindowControllerDelegate,
+                             public HistoryWindowControllerDelegate,
+                             public CustemTypeButtonViewDelegate,
+                             public EraseAndFreeSpaceProWCDelegate
+{
+    Q_OBJECT
+
+public:
+    enum class Pane { Add, List, Settings, History, Progress };
+
+    // The file-system type of the volume holding a path ("ext4", "ntfs3", "fuseblk", ...); empty
+    // when it cannot be found.
+    using FileSystemTypeSource = std::function<QString(const QString &path)>;
+
+    static constexpr int kContentWidth = 590;
+    static constexpr int kContentHeight = 440;
+
+    explicit MainWindowController(QObject *parent = nullptr);
+    ~MainWindowController() override;
+
+    // Shows the window (fading in on the first showing).
+    void showWindow();
+
+    // ---- Window ----
+    // The window's close button: ends the process at once with status 0.
+    void closeWindow();
+    void aboutAction();
+    void userguideAction();
+    void helpAction();
+    void addTitleForWindow();
+    void changeTitleBarState();
+    void addTitleBarView();
+
+    // ---- Panes ----
+    void showLogWindow();
+    void backButtonAction() override;
+    void settingButtonAction();
+    void backHomeButtonAction() override;
+    void emptyListButtonAction();
+    Pane visiblePane() const;
+
+    // ---- File list ----
+    int numberOfRowsInTableView() const { return int(m_valueArr.size()); }
+    void tableViewTitleCheckBox();
+    void setAllSelectOrNoSelect();
+    // A row's check box.
+    void selectListButton(int row);
+    void changeSelectAllButtonState();
+    int returnSelectAllState() const;
+    // Selects the row for the table's highlight; always allowed.
+    bool tableViewShouldSelectRow(int row);
+    static QString byteToSizeWithByte(quint64 bytes);
+    // The size column's text for an item.
+    static QString sizeTextForItem(const FileObj &item);
+
+    // ---- Right-click menu ----
+    void listRightMouseDown(QMouseEvent *event) override;
+    // The menu of the row (null when none shows); the controller owns it until menuDidClose().
+    QMenu *contextMenuForRow(int row);
+    void menuDidClose();
+    void openFinderWhenClickItems(const FileObjPtr &item);
+    void showInFinderWhenClickItems(const FileObjPtr &item);
+
+    // ---- Adding ----
+    void addFileButtonAction();
+    void selectFileButtonAction(QObject *sender = nullptr) override;
+    void viewDragAction(const QStringList &paths) override;
+    void showNTFSWindow();
+    void addFileToArr(const QString &path, bool isDir);
+    FileObjPtr buildFileObj(const QString &path, bool isDir) const;
+    static bool isNTFSType(const QString &type);
+    static void setFileSystemTypeSource(FileSystemTypeSource source);
+    static QString fileSystemTypeForPath(const QString &path);
+
+    // ---- Erase run ----
+    void doEraserButtonClick() override;
+    void doDeleteButtonClick() override;
+    void cancelShred() override;
+    void viewLog() override;
+    void eumeAllArrWithFileObj(const FileObjPtr &folder, FileObjList &workList) const;
+    // The work list a run hands to the worker for the current selection.
+    FileObjList workListForSelection() const;
+    void removeProgress(float percent, const QString &path) override;
+    void haveFailEraser() override;
+    void removeObjEnd(const FileObjList &deleteErrorArr) override;
+    void showEndShred();
+    void emptyEndArr() override;
+    void closeLogWindow() override;
+    void cliearLosButtonAction();
+    void changeEraserStart() {}
+    void showEndEraser();
+
+    // ---- State, for the application delegate and for tests ----
+    const FileObjList &valueArr() const { return m_valueArr; }
+    const FileObjList &deleteErrorArr() const { return m_deleteErrorArr; }
+    int selectAllState() const { return m_aSelectAllState; }
+    bool isCancelled() const { return m_isCancel; }
+    bool isFailedEraser() const { return m_isFailedEraser; }
+    QRect panelFrame() const { return m_rectNew; }
+    QString selectAllImageName() const { return m_selectAllImage; }
+    QString checkBoxImageForRow(int row) const;
+    // The text the column with this identifier shows for the row.
+    QString cellText(const QString &identifier, int row) const;
+
+    QWidget *titleBarView() const { return m_titleBarView; }
+    QLabel *titleLabel() const { return m_titleLabel; }
+    CustomTableView *valueTableView() const { return m_valueTableView; }
+    TCImageButton *setButton() const { return m_setButton; }
+    TCImageButton *historyButton() const { return m_historyButton; }
+    TCImageButton *addButton() const { return m_addButton; }
+    TCImageButton *eraserFileButton() const { return m_eraserFileButton; }
+    TCImageButton *emptyListButton() const { return m_emptyButton; }
+    CustemImageButton *addFilesButton() const { return m_addFilesButton; }
+    QPushButton *selectAllButton() const { return m_selectAllButton; }
+    DragView *drayView() const { return m_drayView; }
+    DragView *addViewDragView() const { return m_addViewDragView; }
+    DragView *listTableDragView() const { return m_listTableDragView; }
+    QWidget *addNodeView() const { return m_addNodeView; }
+    QWidget *listTableView() const { return m_listTableView; }
+    QWidget *setView() const { return m_setView; }
+    QWidget *progressView() const { return m_progressView; }
+    QWidget *historyView() const { return m_historyView; }
+    ShredProgressWindowController *shredProgessWC() const { return m_shredProgessWC.get(); }
+    SetEraserTimesWindowController *setWC() const { return m_setWC.get(); }
+    HistoryWindowController *historyWC() const { return m_historyWC.get(); }
+    RemoveFileAndFolder *removeFileAndFolder() const { return m_removeFileAndFolder.get(); }
+    QMenu *rightClickMenu() const { return m_menu; }
+
+    // The process's end when the close button is pressed (tests replace it).
+    static void setExitHandler(std::function<void(int status)> handler);
+
+private:
+    void windowDidLoad();
+    void buildPanes();
+    void buildAddPane();
+    void buildListPane();
+    void showPane(Pane pane);
+    void reloadTable();
+    // The adding shared by both roads: false when "/" stopped it.
+    bool addPaths(const QStringList &paths);
+    void showListAfterAdding();
+    void setSelectAllImage(const QString &name);
+
+    TCImageWindow *m_aWindow = nullptr;
+    QPointer<QWidget> m_titleBarView;
+    QPointer<QLabel> m_titleLabel;
+    QPointer<CustomTableView> m_valueTableView;
+    QAbstractTableModel *m_model = nullptr;
+    FileObjList m_valueArr;
+    FileObjList m_deleteErrorArr;
+    QPointer<TCImageButton> m_setButton;
+    QPointer<TCImageButton> m_historyButton;
+    std::unique_ptr<RemoveFileAndFolder> m_removeFileAndFolder;
+    int m_aSelectAllState = 0;
+    bool m_isCancel = false;
+    QPointer<TCImageButton> m_emptyButton;
+    QPointer<TCImageButton> m_eraseButton;
+    std::unique_ptr<SetEraserTimesWindowController> m_setWC;
+    std::unique_ptr<ShredProgressWindowController> m_shredProgessWC;
+    QPointer<LogWindowController> m_logWindowC;
+    VolumeObj m_selectVolumeObj;
+    int m_selectEraserType = 0;
+    QPointer<EraseAndFreeSpaceProWC> m_eraserProgessWC;
+    QString m_errorString;
+    bool m_isFailedEraser = false;
+    QRect m_rectNew;
+    QPointer<TCImageButton> m_addButton;
+    QPointer<TCImageButton> m_eraserFileButton;
+    QPointer<CustemImageButton> m_addFilesButton;
+    QPointer<QWidget> m_addNodeView;
+    QPointer<QWidget> m_listTableView;
+    QPointer<QPushButton> m_selectAllButton;
+    QString m_selectAllImage;
+    QPointer<DragView> m_drayView;
+    QPointer<DragView> m_addViewDragView;
+    QPointer<DragView> m_listTableDragView;
+    QPointer<RFOverlayScrollView> m_tableScrollView;
+    QPointer<QWidget> m_setView;
+    QPointer<QWidget> m_progressView;
+    QPointer<QWidget> m_historyView;
+    std::unique_ptr<HistoryWindowController> m_historyWC;
+    QPointer<QMenu> m_menu;
+    std::unique_ptr<TCImageWindow> m_window;
+};

@@ -1,0 +1,213 @@
+#include "VQAppDelegate.h"
+
+#include "KitGeometry.h"
+#include "MainWindowController.h"
+#include "TCImageButton.h"
+#include "TCImageWindow.h"
+#include "Theme.h"
+#include "VQAboutWindowController.h"
+#include "VQCheckUpdateWindowController.h"
+#include "VQLinkUrl.h"
+#include "WindowPaneBuilder.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Workspace.h"
+
+#include <QApplication>
+#include <QMenu>
+
+const QString VQAppDelegate::kHardDriveEraserPage = QStringLiteral("https://www.ostrivan.example/drive-eraser/");
+const QString VQAppDelegate::kDataRecoveryPage = QStringLiteral("https://www.ostrivan.example/data-recovery/");
+const QString VQAppDelegate::kLaunchpostPage = QStringLiteral("https://www.ostrivan.example/launchpost/");
+
+namespace {
+const QString kAppWillTerminate = QStringLiteral("appWillTerminate");
+}
+
+VQAppDelegate::VQAppDelegate(QObject *parent)
+    : QObject(parent)
+{
+    awakeFromNib();
+}
+
+VQAppDelegate::~VQAppDelegate()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    // The button lives in the main window's title bar, which goes with the window.
+}
+
+QAction *VQAppDelegate::addItem(QMenu *menu, const QString &title, void (VQAppDelegate::*action)(),
+                                const QKeySequence &shortcut)
+{
+    QAction *item = menu->addAction(title);
+    item->setShortcut(shortcut);
+    item->setShortcutContext(Qt::ApplicationShortcut);
+    connect(item, &QAction::triggered, this, [this, action] { (this->*action)(); });
+    return item;
+}
+
+void VQAppDelegate::awakeFromNib()
+{
+    m_menu = std::make_unique<QMenu>();
+    m_about = addItem(m_menu.get(), tr("About Ostrivan Nullwell"), &VQAppDelegate::aboutAction);
+    m_checkUpdate = addItem(m_menu.get(), tr("Check for Updates..."), &VQAppDelegate::checkUpdateAction,
+                            QKeySequence(Qt::CTRL | Qt::Key_U));
+    m_menu->addSeparator();
+
+    QMenu *help = m_menu->addMenu(tr("Help"));
+    m_onlineHelp = addItem(help, tr("Online Help"), &VQAppDelegate::onlineHelp, QKeySequence(Qt::Key_F1));
+    m_userGuide = addItem(help, tr("User Guide"), &VQAppDelegate::userGuideMenuAction);
+    m_supportCenter = addItem(help, tr("Support Center"), &VQAppDelegate::supportCenterAction);
+    m_Translate = addItem(help, tr("Help Translate"), &VQAppDelegate::helpTranslate);
+
+    QMenu *tools = m_menu->addMenu(tr("Tools"));
+    m_hardDriveEraser = addItem(tools, tr("Drive Eraser"), &VQAppDelegate::hardDriveEraserMenuItemAction);
+    m_line = tools->addSeparator();
+    m_tools_1 = addItem(tools, QString(), &VQAppDelegate::dataRecoveryMenuItemAction);
+    m_tools_2 = addItem(tools, QString(), &VQAppDelegate::launchpostMenuItemAction);
+
+    m_menu->addSeparator();
+    m_exit = addItem(m_menu.get(), tr("Quit Ostrivan Nullwell"), &VQAppDelegate::quitAction,
+                     QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    m_tools_1->setText(QStringLiteral("Tidyhold"));
+    m_tools_2->setText(QStringLiteral("Launchpost"));
+    m_line->setVisible(false);
+}
+
+QList<QAction *> VQAppDelegate::allMenuActions() const
+{
+    QList<QAction *> actions;
+    const std::function<void(QMenu *)> collect = [&](QMenu *menu) {
+        for (QAction *action : menu->actions()) {
+            actions.append(action);
+            if (action->menu())
+                collect(action->menu());
+        }
+    };
+    collect(m_menu.get());
+    return actions;
+}
+
+void VQAppDelegate::applicationDidFinishLaunching()
+{
+    NotificationCenter::defaultCenter().addObserver(
+        this, kAppWillTerminate, [this](const Notification &) { applicationWillTerminate(); }, nullptr);
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        // Quitting through the application hides the main window as it goes.
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { applicationWillTerminate(); },
+                Qt::UniqueConnection);
+    }
+    runRootWindow();
+}
+
+void VQAppDelegate::runRootWindow()
+{
+    if (!m_mainWindow) {
+        m_mainWindow = std::make_unique<MainWindowController>();
+        installMenuButton();
+        m_mainWindow->showWindow();
+    }
+    WindowPaneBuilder::center(m_mainWindow->window());
+    m_mainWindow->window()->raise();
+    m_mainWindow->window()->activateWindow();
+}
+
+void VQAppDelegate::installMenuButton()
+{
+    TCImageWindow *window = m_mainWindow->window();
+    QWidget *titleBar = window->titleBarView();
+    m_menuButton = new TCImageButton(titleBar);
+    m_menuButton->setImageFromFileNormalName(theme::kMainMenuImage, theme::kMainMenuHoverImage,
+                                             theme::kMainMenuHoverImage, theme::kMainMenuImage);
+    kit::setBottomLeftFrame(m_menuButton, QRectF(MainWindowController::kContentWidth - 26, 3, 16, 16));
+    m_menuButton->setToolTip(tr("Menu"));
+    m_menuButton->show();
+    m_menuButton->raise();
+    QMenu *menu = m_menu.get();
+    QPointer<TCImageButton> button = m_menuButton;
+    connect(m_menuButton, &QPushButton::clicked, this, [menu, button] {
+        if (button)
+            menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    });
+    // The shortcuts work while the main window is active, the menu closed.
+    window->addActions(allMenuActions());
+}
+
+void VQAppDelegate::applicationWillTerminate()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_mainWindow && m_mainWindow->window())
+        m_mainWindow->window()->hide();
+}
+
+bool VQAppDelegate::validateMenuItem(const QAction *item) const
+{
+    Q_UNUSED(item);
+    return true;
+}
+
+void VQAppDelegate::aboutAction()
+{
+    VQAboutWindowController about;
+    about.runModal();
+    if (m_mainWindow && m_mainWindow->window())
+        m_mainWindow->window()->activateWindow();
+}
+
+void VQAppDelegate::checkUpdateAction()
+{
+    if (!m_checkUpdateWindow)
+        m_checkUpdateWindow = std::make_unique<VQCheckUpdateWindowController>();
+    m_checkUpdateWindow->runModal();
+    if (m_mainWindow && m_mainWindow->window())
+        m_mainWindow->window()->activateWindow();
+}
+
+void VQAppDelegate::openLink(const QString &key)
+{
+    const QString address = VQLinkUrl::GetUrl(key);
+    // No address stored for the key: there is nothing to open.
+    if (address.isEmpty())
+        return;
+    Workspace::sharedWorkspace().openURL(address);
+}
+
+void VQAppDelegate::helpTranslate()
+{
+    openLink(QStringLiteral("Translate"));
+}
+
+void VQAppDelegate::userGuideMenuAction()
+{
+    openLink(QStringLiteral("UserGuide"));
+}
+
+void VQAppDelegate::supportCenterAction()
+{
+    openLink(QStringLiteral("SupportTeam"));
+}
+
+void VQAppDelegate::onlineHelp()
+{
+    openLink(QStringLiteral("OnlineHelp"));
+}
+
+void VQAppDelegate::hardDriveEraserMenuItemAction()
+{
+    Workspace::sharedWorkspace().openURL(kHardDriveEraserPage);
+}
+
+void VQAppDelegate::dataRecoveryMenuItemAction()
+{
+    Workspace::sharedWorkspace().openURL(kDataRecoveryPage);
+}
+
+void VQAppDelegate::launchpostMenuItemAction()
+{
+    Workspace::sharedWorkspace().openURL(kLaunchpostPage);
+}
+
+void VQAppDelegate::quitAction()
+{
+    QCoreApplication::quit();
+}
