@@ -253,6 +253,7 @@ void MainWindowController::buildAddPane()
               theme::helveticaLight(theme::kPaneMessageSize), theme::paneMessageColor());
     auto *addFiles = new AddView(QRectF(175, 50, 140, 40), m_addViewDragView);
     addFiles->setTextWithName(tr("Add Files"), theme::helveticaLight(15), QStringLiteral("add"));
+    addFiles->setButtonEnabled(true);
     addFiles->setDelegate(this);
     addFiles->setButtonAction([this] { addFileButtonAction(); });
     m_addFilesButton = addFiles;
@@ -908,8 +909,22 @@ void MainWindowController::removeObjEnd(const FileObjList &deleteErrorArr)
 void MainWindowController::showEndShred()
 {
     platform::log(QStringLiteral("---------0------------"));
+    // The marks come from what is left on disk, so they are taken first: an item the tool left
+    // behind must not end on the success pane even when the tool reported nothing.
+    FileObjList remaining = m_valueArr;
+    FileObjList marked;
+    bool anyLeft = false;
+    for (const FileObjPtr &item : m_valueArr) {
+        if (!item->isSelect())
+            continue;
+        const bool stillThere = QFileInfo::exists(item->url()) || QFileInfo(item->url()).isSymLink();
+        item->setFailStr(stillThere ? QStringLiteral("Failed") : QStringLiteral("Erased"));
+        anyLeft = anyLeft || stillThere;
+        marked.append(item);
+        remaining.removeOne(item);
+    }
     if (m_shredProgessWC) {
-        if (m_isFailedEraser || m_isCancel) {
+        if (m_isFailedEraser || m_isCancel || anyLeft) {
             if (m_isCancel)
                 m_shredProgessWC->failedNodeLable()->setText(tr("The operation was canceled by the user."));
             m_shredProgessWC->showFailView();
@@ -922,17 +937,12 @@ void MainWindowController::showEndShred()
     m_eraserFileButton->setEnabled(false);
     setSelectAllImage(QString::fromLatin1(theme::kCheckBoxNoImage));
     platform::log(QStringLiteral("---------3------------"));
-    FileObjList remaining = m_valueArr;
     platform::log(QStringLiteral("---------4------------"));
     for (const FileObjPtr &item : m_valueArr) {
+        Q_UNUSED(item);
         platform::log(QStringLiteral("---------5------------"));
-        if (!item->isSelect())
-            continue;
-        const bool stillThere = QFileInfo::exists(item->url()) || QFileInfo(item->url()).isSymLink();
-        item->setFailStr(stillThere ? QStringLiteral("Failed") : QStringLiteral("Erased"));
-        m_deleteErrorArr.append(item);
-        remaining.removeOne(item);
     }
+    m_deleteErrorArr.append(marked);
     QStringList results;
     for (const FileObjPtr &item : m_deleteErrorArr)
         results.append(item->url() + QStringLiteral(" = ") + item->failStr());

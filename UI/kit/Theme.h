@@ -247,7 +247,7 @@ inline const char *const kMainHistoryImage = "ic_history";
 inline const char *const kMainHistoryHoverImage = "ic_history_hover";
 // List pane: the bar under the list, row height, column widths (check box, name, path, size, type).
 inline constexpr int kMainBottomBarHeight = 60;
-inline constexpr int kMainRowHeight = 26;
+inline constexpr int kMainRowHeight = 22;
 inline constexpr int kMainColumnWidths[5] = {34, 176, 190, 90, 100};
 inline const char *const kMainEraseImage = "btn_erase";
 inline const char *const kMainErasePressImage = "btn_erase_press";
