@@ -1,0 +1,151 @@
+// The application delegate: the main window at launch, the menu's items and links, quitting, and
+// the application loop that brings it all up.
+#include "VQAppDelegate.h"
+
+#include "AppMain.h"
+#include "MainWindowController.h"
+#include "MainWindowTestSupport.h"
+#include "RunWindowTestSupport.h"
+#include "TCImageWindow.h"
+#include "VQCheckUpdateWindowController.h"
+#include "platform/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+
+using mainwindow::MainBundle;
+using mainwindow::RecordingWorkspace;
+
+namespace {
+
+class AppDelegateTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { QCoreApplication::processEvents(); }
+
+    MainBundle m_bundle;
+    RecordingWorkspace m_workspace;
+    dialogs::ModalRecorder m_modal;
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, LaunchingShowsTheMainWindowOnceWithTheMenuButton)
+{
+    VQAppDelegate delegate;
+    EXPECT_EQ(delegate.mainWindow(), nullptr);
+    delegate.applicationDidFinishLaunching();
+    MainWindowController *main = delegate.mainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->window()->isVisible());
+    ASSERT_NE(delegate.menuButton(), nullptr);
+    EXPECT_EQ(delegate.menuButton()->parentWidget(), main->window()->titleBarView());
+    EXPECT_TRUE(main->window()->actions().contains(delegate.exit())) << "shortcuts work without opening the menu";
+
+    delegate.runRootWindow();
+    EXPECT_EQ(delegate.mainWindow(), main) << "a second call only centres and activates";
+}
+
+TEST_F(AppDelegateTest, MenuItemsCarryTheirTitlesAndAreAlwaysEnabled)
+{
+    VQAppDelegate delegate;
+    EXPECT_EQ(delegate.tools_1()->text(), QStringLiteral("Tidyhold"));
+    EXPECT_EQ(delegate.tools_2()->text(), QStringLiteral("Launchpost"));
+    EXPECT_FALSE(delegate.line()->isVisible());
+    EXPECT_EQ(delegate.exit()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(delegate.onlineHelpItem()->shortcut(), QKeySequence(Qt::Key_F1));
+    for (QAction *action : delegate.allMenuActions()) {
+        if (action->isSeparator())
+            continue;
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+        EXPECT_TRUE(delegate.validateMenuItem(action));
+    }
+}
+
+TEST_F(AppDelegateTest, LinkItemsOpenTheirAddressesAndToolsTheProductPages)
+{
+    VQAppDelegate delegate;
+    delegate.onlineHelpItem()->trigger();
+    delegate.userGuide()->trigger();
+    delegate.supportCenter()->trigger();
+    delegate.translate()->trigger();
+    delegate.hardDriveEraser()->trigger();
+    delegate.tools_1()->trigger();
+    delegate.tools_2()->trigger();
+    EXPECT_EQ(m_workspace.urls,
+              (QStringList{QStringLiteral("https://example.test/help"), QStringLiteral("https://example.test/guide"),
+                           QStringLiteral("https://example.test/support"),
+                           QStringLiteral("https://example.test/translate"), VQAppDelegate::kHardDriveEraserPage,
+                           VQAppDelegate::kDataRecoveryPage, VQAppDelegate::kLaunchpostPage}));
+    delegate.ChangeLanguage();
+    EXPECT_EQ(m_workspace.urls.size(), 7);
+}
+
+TEST_F(AppDelegateTest, LinkWithoutAnAddressOpensNothing)
+{
+    MainBundle bare;
+    // A settings list with no link keys at all.
+    PropertyList::write(Bundle::mainBundle().pathForResource(QStringLiteral("StringMessage"), QStringLiteral("plist")),
+                        QVariantMap{{QStringLiteral("en"), QVariantMap()}});
+    VQAppDelegate delegate;
+    delegate.onlineHelp();
+    EXPECT_TRUE(m_workspace.urls.isEmpty());
+}
+
+TEST_F(AppDelegateTest, AboutIsFreshEachTimeTheUpdateCheckIsKept)
+{
+    VQAppDelegate delegate;
+    delegate.about()->trigger();
+    delegate.about()->trigger();
+    EXPECT_EQ(m_modal.runs, 2);
+    while (ApplicationModal::isRunningModal())
+        ApplicationModal::stopModal();
+
+    delegate.checkUpdate()->trigger();
+    VQCheckUpdateWindowController *first = delegate.checkUpdateWindow();
+    ASSERT_NE(first, nullptr);
+    delegate.checkUpdateAction();
+    EXPECT_EQ(delegate.checkUpdateWindow(), first);
+    EXPECT_EQ(m_modal.runs, 4);
+    EXPECT_EQ(m_modal.lastWindow, first->window());
+    while (ApplicationModal::isRunningModal())
+        ApplicationModal::stopModal();
+    testsupport::waitUntil([first] { return !first->isCheckRunning(); }, 8000);
+}
+
+TEST_F(AppDelegateTest, TerminatingHidesTheMainWindowAndUnregisters)
+{
+    VQAppDelegate delegate;
+    EXPECT_TRUE(delegate.applicationShouldTerminate());
+    delegate.applicationWillTerminate(); // no window yet: nothing to hide
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(delegate.mainWindow()->window()->isVisible());
+    NotificationCenter::defaultCenter().postNotification(QStringLiteral("appWillTerminate"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delegate.mainWindow()->window()->isVisible());
+
+    delegate.mainWindow()->window()->show();
+    NotificationCenter::defaultCenter().postNotification(QStringLiteral("appWillTerminate"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delegate.mainWindow()->window()->isVisible()) << "the registration went with the first";
+}
+
+TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
+{
+    appmain::setApplicationLoopOverride({});
+    bool sawWindow = false;
+    QTimer::singleShot(100, [&sawWindow] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *window = qobject_cast<TCImageWindow *>(widget);
+            if (window && window->isVisible() && window->windowTitle() == QStringLiteral("Ostrivan Nullwell"))
+                sawWindow = true;
+        }
+        QCoreApplication::quit();
+    });
+    char name[] = "nullwell";
+    char *argv[] = {name, nullptr};
+    EXPECT_EQ(appmain::NSApplicationMain(1, argv), 0);
+    EXPECT_TRUE(sawWindow);
+}
