@@ -353,14 +353,25 @@ void MainWindowController::windowDidLoad()
 void MainWindowController::addTitleForWindow()
 {
     m_titleLabel = TitleBarDressing::addTitle(m_aWindow, QRectF(0, 2, kContentWidth, 18),
-                                              QStringLiteral("Ostrivan Nullwell %1").arg(VQPublicUtilities::getProductName()),
-                                              theme::mainTitleColor());
+                                              titleText(VQPublicUtilities::getProductName()), theme::mainTitleColor());
 }
 
 void MainWindowController::changeTitleBarState()
 {
     if (m_titleLabel)
-        m_titleLabel->setText(QStringLiteral("Ostrivan Nullwell %1").arg(VQPublicUtilities::getProductName()));
+        m_titleLabel->setText(titleText(VQPublicUtilities::getProductName()));
+}
+
+QString MainWindowController::titleText(const QString &productName)
+{
+    const QString name = QStringLiteral("Ostrivan Nullwell");
+    const QString edition = productName.trimmed();
+    // The settings may carry the edition ("Free") or the whole product name: never say it twice.
+    if (edition.isEmpty())
+        return name;
+    if (edition.startsWith(name))
+        return edition;
+    return QStringLiteral("Ostrivan Nullwell %1").arg(edition);
 }
 
 void MainWindowController::addTitleBarView()

@@ -78,6 +78,8 @@ public:
     void helpAction();
     void addTitleForWindow();
     void changeTitleBarState();
+    // "Ostrivan Nullwell" followed by the edition the settings name.
+    static QString titleText(const QString &productName);
     void addTitleBarView();
 
     // ---- Panes ----

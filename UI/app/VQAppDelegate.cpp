@@ -94,7 +94,7 @@ void VQAppDelegate::applicationDidFinishLaunching()
         this, kAppWillTerminate, [this](const Notification &) { applicationWillTerminate(); }, nullptr);
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
         // Quitting through the application hides the main window as it goes.
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] { applicationWillTerminate(); },
+        connect(app, &QCoreApplication::aboutToQuit, this, &VQAppDelegate::applicationWillTerminate,
                 Qt::UniqueConnection);
     }
     runRootWindow();

@@ -130,6 +130,15 @@ TEST_F(MainWindowTest, BuildsTheWindowWithTitleButtonsAndTheAddPane)
     EXPECT_EQ(m_controller->selectAllButton()->parentWidget(), m_controller->valueTableView()->horizontalHeader());
 }
 
+TEST(MainWindowTitle, NamesTheEditionOnce)
+{
+    EXPECT_EQ(MainWindowController::titleText(QStringLiteral("Free")), QStringLiteral("Ostrivan Nullwell Free"));
+    EXPECT_EQ(MainWindowController::titleText(QStringLiteral("Ostrivan Nullwell")), QStringLiteral("Ostrivan Nullwell"));
+    EXPECT_EQ(MainWindowController::titleText(QStringLiteral("Ostrivan Nullwell Pro")),
+              QStringLiteral("Ostrivan Nullwell Pro"));
+    EXPECT_EQ(MainWindowController::titleText(QString()), QStringLiteral("Ostrivan Nullwell"));
+}
+
 TEST_F(MainWindowTest, CloseButtonEndsTheProcessWithStatusZero)
 {
     m_controller->window()->standardWindowButton(TCImageWindow::CloseButton)->click();
