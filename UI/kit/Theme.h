@@ -238,8 +238,6 @@ inline QColor historyTitleColor() { return rgb(128, 128, 128); }
 inline constexpr qreal kHistoryTitleSize = 14.0;
 inline constexpr qreal kHistoryHeadingSize = 20.0;
 inline constexpr qreal kHistoryEmptyAllFontSize = 13.0;
-// The "Empty All" caption as an attributed text would draw it.
-inline QColor historyEmptyAllColor() { return rgb(194, 200, 230); }
 inline constexpr int kHistoryRowHeight = 24;
 inline constexpr int kHistoryNameColumnWidth = 260;
 inline constexpr int kHistoryTypeColumnWidth = 170;
