@@ -19,9 +19,7 @@
 #include "WindowPaneBuilder.h"
 #include "platform/Log.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 
 #include <algorithm>
@@ -123,12 +121,6 @@ void HistoryWindowController::loadWindow()
 
     connect(m_historyOutlineView, &QAbstractItemView::pressed, this,
             [this](const QModelIndex &index) { shouldSelectItem(index); });
-    // The keyboard moves the current row without a press.
-    connect(m_historyOutlineView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid() && QGuiApplication::mouseButtons() == Qt::NoButton)
-                    shouldSelectItem(current);
-            });
     connect(m_historyOutlineView, &QTreeView::expanded, this, [this] { refreshSelectedRow(); });
     connect(m_historyOutlineView, &QTreeView::collapsed, this, [this] { refreshSelectedRow(); });
 }
@@ -209,6 +201,8 @@ void HistoryWindowController::getEraserHistory()
     }
     if (m_exportButton)
         m_exportButton->setButtonEnabled(!m_historyAllArr.isEmpty());
+    if (!m_keyClickStr.isEmpty() && !m_historyDic.contains(m_keyClickStr))
+        m_keyClickStr.clear();
     refreshSelectedRow();
 }
 
@@ -275,9 +269,10 @@ bool HistoryWindowController::shouldSelectItem(const QModelIndex &index)
         return true;
     const QVariant item = m_model->itemForIndex(index);
     platform::log(QStringLiteral("-select---%1").arg(describeItem(item)));
-    m_selectCellIndex = m_historyOutlineView->visualRowOf(index.siblingAtColumn(0));
-    m_historyOutlineView->setSelectCellBackgroundColorWithRow(m_selectCellIndex);
-    if (isRunItem(item))
+    const bool isRun = isRunItem(item);
+    m_selectedRunKey = isRun ? item.toString() : m_model->itemForIndex(index.parent()).toString();
+    m_selectedRecordRow = isRun ? -1 : index.row();
+    if (isRun)
         m_keyClickStr = item.toString();
     refreshSelectedRow();
     return true;
@@ -287,12 +282,19 @@ void HistoryWindowController::refreshSelectedRow()
 {
     if (!m_model || !m_historyOutlineView)
         return;
+    // The highlight and the icons follow the chosen row wherever reloads, new runs and opened or
+    // closed runs move it, so the icons always sit on the run they act on.
     QModelIndex row;
-    if (m_selectCellIndex >= 0 && m_model->rowCount() > 0) {
-        row = m_model->index(0, 0);
-        for (int step = 0; step < m_selectCellIndex && row.isValid(); ++step)
-            row = m_historyOutlineView->indexBelow(row);
+    const int run = m_historyAllArr.indexOf(m_selectedRunKey);
+    if (!m_selectedRunKey.isEmpty() && run >= 0) {
+        row = m_model->index(run, 0);
+        if (m_selectedRecordRow >= 0)
+            row = m_model->index(m_selectedRecordRow, 0, row);
     }
+    m_selectCellIndex = m_historyOutlineView->visualRowOf(row);
+    if (m_selectCellIndex < 0)
+        row = QModelIndex();
+    m_historyOutlineView->setSelectCellBackgroundColorWithRow(m_selectCellIndex);
     m_model->setSelectedRow(row);
     m_historyOutlineView->viewport()->update();
 }
@@ -300,6 +302,8 @@ void HistoryWindowController::refreshSelectedRow()
 void HistoryWindowController::clearSelection()
 {
     // A deleted run must not stay the one the icons act on.
+    m_selectedRunKey.clear();
+    m_selectedRecordRow = -1;
     m_selectCellIndex = -1;
     m_keyClickStr.clear();
     if (m_historyOutlineView)

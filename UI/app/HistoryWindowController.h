@@ -72,7 +72,7 @@ public:
     bool isItemExpandable(const QVariant &item) const;
     bool shouldShowOutlineCellForItem(const QVariant &item) const;
     QString objectValueForTableColumn(const QString &column, const QVariant &item) const;
-    // A row was chosen (by the pointer or the keyboard): highlights it and, for a run row, makes
+    // A row was pressed: highlights it and, for a run row, makes
     // its run the one export and delete act on. Always true.
     bool shouldSelectItem(const QModelIndex &index);
 
@@ -98,7 +98,7 @@ private:
     void loadWindow();
     void windowDidLoad();
     void clearSelection();
-    // Finds the row now standing at the chosen position and redraws every cell.
+    // Finds where the chosen row now stands and redraws every cell.
     void refreshSelectedRow();
     QStringList expandedRunKeys() const;
 
@@ -115,6 +115,9 @@ private:
     QPointer<HistoryTextFieldCell> m_textCell;
     QPointer<HistoryDeleteTextFieldCell> m_stateCell;
     int m_selectCellIndex = -1;
+    // The chosen row: its run, and the record's position in it (-1 for the run row itself).
+    QString m_selectedRunKey;
+    int m_selectedRecordRow = -1;
     QString m_keyClickStr;
     HistoryWindowControllerDelegate *m_delegate = nullptr;
     std::weak_ptr<const void> m_delegateLife;

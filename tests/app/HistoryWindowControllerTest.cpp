@@ -175,6 +175,41 @@ TEST_F(HistoryWindowControllerTest, SelectingARunShowsItsIconsAndARecordKeepsThe
     EXPECT_FALSE(model->data(model->index(1, 2), historycell::ShowButtonsRole).toBool());
 }
 
+TEST_F(HistoryWindowControllerTest, IconsStayOnTheChosenRunWhenRowsMove)
+{
+    recordThreeRuns();
+    HistoryWindowController controller;
+    HistoryOutlineModel *model = controller.outlineModel();
+    controller.shouldSelectItem(runRow(controller, 1));
+    ASSERT_EQ(controller.selectCellIndex(), 3);
+
+    // Closing the newest run moves the chosen run up to row 1; the icons go with it.
+    controller.historyOutlineView()->collapse(runRow(controller, 0));
+    EXPECT_EQ(controller.selectCellIndex(), 1);
+    EXPECT_EQ(controller.historyOutlineView()->isSelectRow(), 1);
+    EXPECT_TRUE(model->data(model->index(1, 2), historycell::ShowButtonsRole).toBool());
+
+    // A run recorded since comes on top; the chosen run keeps its icons and stays the one acted on.
+    recordRun(QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0)), {item(QStringLiteral("/x"), QStringLiteral("Erased"))});
+    controller.getEraserHistory();
+    ASSERT_EQ(model->rowCount(), 4);
+    const int row = controller.historyAllArr().indexOf(kOlderKey);
+    EXPECT_TRUE(model->data(model->index(row, 2), historycell::ShowButtonsRole).toBool());
+    for (int other = 0; other < 4; ++other) {
+        if (other != row) {
+            EXPECT_FALSE(model->data(model->index(other, 2), historycell::ShowButtonsRole).toBool()) << other;
+        }
+    }
+    EXPECT_EQ(controller.selectCellIndex(), controller.historyOutlineView()->visualRowOf(model->index(row, 0)));
+    EXPECT_EQ(controller.keyClickStr(), kOlderKey);
+
+    // Deleted elsewhere: nothing is chosen any more.
+    store()->deleteDataWithKey(kOlderKey);
+    controller.getEraserHistory();
+    EXPECT_EQ(controller.keyClickStr(), QString());
+    EXPECT_EQ(controller.selectCellIndex(), -1);
+}
+
 TEST_F(HistoryWindowControllerTest, DeleteActsOnTheSelectedRunOnly)
 {
     recordThreeRuns();
