@@ -7,6 +7,7 @@
 #include "ImageLibrary.h"
 #include "Panels.h"
 #include "RunWindowTestSupport.h"
+#include "TCWindowButton.h"
 #include "common/TestSupport.h"
 #include "platform/Bundle.h"
 
@@ -309,6 +310,38 @@ TEST_F(HistoryWindowControllerTest, BackButtonReachesALiveDelegateOnly)
     }
     EXPECT_EQ(controller.delegate(), nullptr);
     controller.backHomeBack()->click();
+}
+
+TEST_F(HistoryWindowControllerTest, CloseButtonClosesTheWindowAndEndsItsModalRun)
+{
+    HistoryWindowController controller;
+    controller.window()->show();
+    ApplicationModal::runModalForWindow(controller.window());
+    ASSERT_TRUE(ApplicationModal::isRunningModal());
+    TCWindowButton *close = controller.window()->standardWindowButton(TCImageWindow::CloseButton);
+    ASSERT_NE(close, nullptr);
+    close->action()();
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_FALSE(controller.window()->isVisible());
+}
+
+TEST_F(HistoryWindowControllerTest, ViewAndControllerMayEndInEitherOrder)
+{
+    recordThreeRuns();
+    {
+        HistoryWindowController controller;
+        delete controller.contentView(); // the main window went first
+        controller.getEraserHistory();
+        controller.clickDeleteWithDate(QString());
+        EXPECT_EQ(controller.historyAllArr().size(), 3);
+    }
+    QWidget pane;
+    {
+        HistoryWindowController controller;
+        controller.contentView()->setParent(&pane);
+    }
+    pane.resize(590, 440);
+    EXPECT_FALSE(pane.grab().isNull()); // draws without asking the controller that is gone
 }
 
 TEST_F(HistoryWindowControllerTest, IconClickInTheOutlineDeletesTheSelectedRun)
