@@ -21,6 +21,8 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QSet>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -167,9 +169,9 @@ void HistoryWindowController::closeWindow()
 
 // ---- Loading ----
 
-QStringList HistoryWindowController::expandedRunKeys() const
+QSet<QString> HistoryWindowController::expandedRunKeys() const
 {
-    QStringList keys;
+    QSet<QString> keys;
     if (!m_historyOutlineView || !m_model)
         return keys;
     for (int row = 0; row < m_model->rowCount(); ++row) {
@@ -182,7 +184,7 @@ QStringList HistoryWindowController::expandedRunKeys() const
 
 void HistoryWindowController::getEraserHistory()
 {
-    const QStringList wasExpanded = expandedRunKeys();
+    const QSet<QString> wasExpanded = expandedRunKeys();
     m_historyDic = DoDataBase::returnDoDataBase()->getAllData();
     m_historyAllArr = m_historyDic.keys();
     std::sort(m_historyAllArr.begin(), m_historyAllArr.end(),
@@ -191,7 +193,9 @@ void HistoryWindowController::getEraserHistory()
     if (m_model)
         m_model->reload();
     if (m_historyOutlineView && m_model) {
-        // A reload keeps the runs that were open open, as the person left them.
+        // A reload keeps the runs that were open open, as the person left them. The selection
+        // is placed once at the end rather than after every run that opens.
+        const QSignalBlocker quiet(m_historyOutlineView);
         for (int row = 0; row < m_historyAllArr.size(); ++row) {
             if (wasExpanded.contains(m_historyAllArr.at(row)))
                 m_historyOutlineView->expand(m_model->index(row, 0));

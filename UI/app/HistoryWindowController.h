@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -100,7 +101,7 @@ private:
     void clearSelection();
     // Finds where the chosen row now stands and redraws every cell.
     void refreshSelectedRow();
-    QStringList expandedRunKeys() const;
+    QSet<QString> expandedRunKeys() const;
 
     DoDataBase::History m_historyDic;
     QStringList m_historyAllArr;
