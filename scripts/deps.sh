@@ -9,7 +9,7 @@ packages=(
     libsqlite3-dev sqlite3 libplist-dev libudev-dev
     libgtest-dev libgmock-dev
     fonts-urw-base35 desktop-file-utils libxml2-utils
-    xvfb xauth x11-utils dbus e2fsprogs util-linux coreutils procps
+    xvfb xauth x11-utils dbus e2fsprogs util-linux coreutils procps libssl3
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "DialogLayout.h"
 
+#include "WindowPaneBuilder.h"
+
 #include "ImageLibrary.h"
 #include "KitGeometry.h"
 #include "TCImageWindow.h"
@@ -17,11 +19,7 @@ void DialogLayout::setContentHeight(TCImageWindow *window, int contentHeight)
 
 void DialogLayout::center(QWidget *window)
 {
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
+    WindowPaneBuilder::center(window);
 }
 
 QWidget *DialogLayout::makeContentView(TCImageWindow *window, int contentHeight)
@@ -38,10 +36,7 @@ QWidget *DialogLayout::makeContentView(TCImageWindow *window, int contentHeight)
 
 QLabel *DialogLayout::addImage(QWidget *parent, const QRectF &frame, const QString &imageName)
 {
-    auto *image = new QLabel(parent);
-    image->setScaledContents(true);
-    image->setPixmap(ImageLibrary::imageNamed(imageName));
-    kit::setBottomLeftFrame(image, frame);
+    QLabel *image = WindowPaneBuilder::makeImage(parent, frame, imageName);
     image->show();
     return image;
 }
@@ -49,15 +44,8 @@ QLabel *DialogLayout::addImage(QWidget *parent, const QRectF &frame, const QStri
 QLabel *DialogLayout::addText(QWidget *parent, const QRectF &frame, const QString &text, const QFont &font,
                               const QColor &color, Qt::Alignment alignment)
 {
-    auto *label = new QLabel(text, parent);
-    label->setFont(font);
-    label->setWordWrap(true);
-    label->setAlignment(alignment);
+    QLabel *label = WindowPaneBuilder::makeLabel(parent, frame, text, font, color, alignment, true);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    kit::setBottomLeftFrame(label, frame);
     label->show();
     return label;
 }

@@ -1,9 +1,8 @@
 #include "TitleBarDressing.h"
 
-#include "ImageLibrary.h"
-#include "KitGeometry.h"
 #include "TCImageWindow.h"
 #include "Theme.h"
+#include "WindowPaneBuilder.h"
 
 #include <QLabel>
 
@@ -11,11 +10,7 @@ QLabel *TitleBarDressing::addImage(TCImageWindow *window, const QRectF &frame, c
 {
     if (!window || !window->titleBarView())
         return nullptr;
-    auto *image = new QLabel(window->titleBarView());
-    image->setScaledContents(true);
-    image->setPixmap(ImageLibrary::imageNamed(imageName));
-    image->setAttribute(Qt::WA_TransparentForMouseEvents);
-    kit::setBottomLeftFrame(image, frame);
+    QLabel *image = WindowPaneBuilder::makeImage(window->titleBarView(), frame, imageName);
     image->show();
     return image;
 }
@@ -25,14 +20,9 @@ QLabel *TitleBarDressing::addTitle(TCImageWindow *window, const QRectF &frame, c
 {
     if (!window || !window->titleBarView())
         return nullptr;
-    auto *title = new QLabel(text, window->titleBarView());
-    title->setFont(theme::helveticaLight(14));
-    title->setAlignment(Qt::AlignCenter);
-    QPalette palette = title->palette();
-    palette.setColor(QPalette::WindowText, color);
-    title->setPalette(palette);
+    QLabel *title = WindowPaneBuilder::makeLabel(window->titleBarView(), frame, text, theme::helveticaLight(14),
+                                                 color, Qt::AlignCenter);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
-    kit::setBottomLeftFrame(title, frame);
     title->show();
     return title;
 }

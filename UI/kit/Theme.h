@@ -228,6 +228,21 @@ inline const char *const kBackImage = "ic_back";
 inline const char *const kBackPressImage = "ic_back_press";
 inline const char *const kBackHoverImage = "ic_back_hover";
 
+// ---- Windows: history ----
+// The history view, as the main window's history pane shows it.
+inline constexpr int kHistoryViewWidth = 590;
+inline constexpr int kHistoryViewHeight = 440;
+inline const char *const kHistoryTitle = "Erasure History";
+inline const char *const kHistoryTitleLine = "line";
+inline QColor historyTitleColor() { return rgb(128, 128, 128); }
+inline constexpr qreal kHistoryTitleSize = 14.0;
+inline constexpr qreal kHistoryHeadingSize = 20.0;
+inline constexpr qreal kHistoryEmptyAllFontSize = 13.0;
+inline constexpr int kHistoryRowHeight = 24;
+inline constexpr int kHistoryNameColumnWidth = 260;
+inline constexpr int kHistoryTypeColumnWidth = 170;
+inline constexpr int kHistoryStateColumnWidth = 120;
+
 // ---- Windows: main ----
 
 // Title bar: 22 points high, its own background image and the dark grey title.

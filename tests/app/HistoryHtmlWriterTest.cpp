@@ -1,0 +1,73 @@
+#include "HistoryHtmlWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+DoDataBase::Record record(const QString &items, const QString &algorithm, const QString &result)
+{
+    return {{QStringLiteral("Items"), items}, {QStringLiteral("Erasure algorithm"), algorithm},
+            {QStringLiteral("Result"), result}};
+}
+
+QString spaces(int count)
+{
+    return QString(count, QLatin1Char(' '));
+}
+
+TEST(HistoryHtmlWriterTest, HeadIsTheFixedXhtmlPreamble)
+{
+    const QString head = HistoryHtmlWriter::head();
+    EXPECT_EQ(head.size(), 1155);
+    EXPECT_TRUE(head.startsWith(QStringLiteral(
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+        "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">     <html xmlns=\"http://www.w3.org/1999/xhtml\">"
+        "     <head>     <meta content=")));
+    EXPECT_TRUE(head.contains(QStringLiteral(
+        "font-family:Segoe,  \"Segoe UI \",  \"DejaVu Sans \",  \"Trebuchet MS \", Verdana, sans-serif; }     table {")));
+    EXPECT_TRUE(head.endsWith(QStringLiteral("</head>     <body>     <!-- toplink -->     <table width=\"200\" border=\"1\">")));
+    EXPECT_FALSE(head.contains(QLatin1Char('\n')));
+}
+
+TEST(HistoryHtmlWriterTest, RunPageHasExactRowsAndEscapesEveryValue)
+{
+    const DoDataBase::RecordList records = {
+        record(QStringLiteral("Items"), QStringLiteral("Erasure Algorithm"), QStringLiteral("Result")),
+        record(QStringLiteral("/home/a&b/<x> \"q\" it's.txt"), QStringLiteral("DoD <3>"), QStringLiteral("Erased")),
+    };
+    const QString html = HistoryHtmlWriter::htmlForRun(QStringLiteral("2026-12-08 09-15-40"), records);
+    const QString expected = HistoryHtmlWriter::head()
+        + QStringLiteral("<tr>") + spaces(24) + QStringLiteral("<th colspan=\"3\">2026-12-08 09-15-40</th>") + spaces(25)
+        + QStringLiteral("</tr>")
+        + QStringLiteral("<tr class=\"title\">") + spaces(32) + QStringLiteral("<td>Items</td>") + spaces(33)
+        + QStringLiteral("<td>Erasure Algorithm</td>") + spaces(33) + QStringLiteral("<td>Result</td>") + spaces(33)
+        + QStringLiteral("</tr>")
+        + QStringLiteral("<tr>") + spaces(32) + QStringLiteral("<td>/home/a&amp;b/&lt;x&gt; &quot;q&quot; it&#39;s.txt</td>")
+        + spaces(33) + QStringLiteral("<td>DoD &lt;3&gt;</td>") + spaces(33) + QStringLiteral("<td>Erased</td>")
+        + spaces(33) + QStringLiteral("</tr>")
+        + QStringLiteral("</table>") + spaces(5) + QStringLiteral("</body>") + spaces(6) + QStringLiteral("</html>");
+    EXPECT_EQ(html, expected);
+    // Three table rows: the run, the title row and the item.
+    EXPECT_EQ(html.count(QStringLiteral("<tr")), 3);
+    EXPECT_EQ(html.count(QStringLiteral("<th ")), 1);
+}
+
+TEST(HistoryHtmlWriterTest, WritesUtf8AndReportsFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r\u00e9sum\u00e9.html"));
+    const QString text = QStringLiteral("<td>Stra\u00dfe \u65e5\u672c</td>");
+    ASSERT_TRUE(HistoryHtmlWriter::writeAtomically(path, text));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), text.toUtf8());
+
+    EXPECT_FALSE(HistoryHtmlWriter::writeAtomically(dir.filePath(QStringLiteral("missing/folder/x.html")), text));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("missing"))));
+}
+
+} // namespace
