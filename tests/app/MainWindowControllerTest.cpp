@@ -571,6 +571,9 @@ TEST_F(MainWindowTest, RendersThePanes)
     QApplication::processEvents();
     dialogs::savePreview(window, QStringLiteral("main-method"));
 
+    for (const FileObjPtr &item : m_controller->valueArr())
+        item->setFailStr(item->isSelect() ? QStringLiteral("Erased") : QStringLiteral("Failed"));
+    DoDataBase::returnDoDataBase()->writePlistForHistoryWithArr(m_controller->valueArr());
     m_controller->showLogWindow();
     QApplication::processEvents();
     dialogs::savePreview(window, QStringLiteral("main-history"));

@@ -46,6 +46,13 @@ TEST_F(AppDelegateTest, LaunchingShowsTheMainWindowOnceWithTheMenuButton)
 
     delegate.runRootWindow();
     EXPECT_EQ(delegate.mainWindow(), main) << "a second call only centres and activates";
+
+    // The menu hangs from the button.
+    delegate.menuButton()->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(delegate.applicationMenu()->isVisible());
+    dialogs::savePreview(delegate.applicationMenu(), QStringLiteral("main-menu"));
+    delegate.applicationMenu()->hide();
 }
 
 TEST_F(AppDelegateTest, MenuItemsCarryTheirTitlesAndAreAlwaysEnabled)
