@@ -43,6 +43,7 @@
 #include <QStyledItemDelegate>
 
 #include <cmath>
+#include <limits>
 #include <cstdlib>
 
 namespace {
@@ -166,6 +167,14 @@ public:
         painter->restore();
     }
 };
+
+// Moves another controller's content view into one of our panes, filling it.
+void adoptContentView(QWidget *view, QWidget *pane)
+{
+    view->setParent(pane);
+    view->setGeometry(0, 0, MainWindowController::kContentWidth, MainWindowController::kContentHeight);
+    view->show();
+}
 
 QWidget *makePane(QWidget *parent)
 {
@@ -460,10 +469,7 @@ void MainWindowController::showLogWindow()
     if (!m_historyWC) {
         m_historyWC = std::make_unique<HistoryWindowController>();
         m_historyWC->setDelegate(this);
-        QWidget *view = m_historyWC->contentView();
-        view->setParent(m_historyView);
-        view->setGeometry(0, 0, kContentWidth, kContentHeight);
-        view->show();
+        adoptContentView(m_historyWC->contentView(), m_historyView);
     }
     m_historyWC->getEraserHistory();
     showPane(Pane::History);
@@ -474,10 +480,7 @@ void MainWindowController::settingButtonAction()
     if (!m_setWC) {
         m_setWC = std::make_unique<SetEraserTimesWindowController>();
         m_setWC->setDelegate(this);
-        QWidget *view = m_setWC->contentView();
-        view->setParent(m_setView);
-        view->setGeometry(0, 0, kContentWidth, kContentHeight);
-        view->show();
+        adoptContentView(m_setWC->contentView(), m_setView);
     }
     m_setWC->setEraserTimes();
     showPane(Pane::Settings);
@@ -539,20 +542,10 @@ QString MainWindowController::sizeTextForItem(const FileObj &item)
 
 QString MainWindowController::byteToSizeWithByte(quint64 bytes)
 {
-    const double n = double(bytes);
-    const auto text = [](const char *format, double value) {
-        // The value is rounded to single precision first, as the sizes have always been shown.
-        return QString::asprintf(format, double(float(value)));
-    };
-    if (n < 1000.0)
-        return text("%.0f byte", n);
-    if (n < 1000000.0)
-        return text("%.2f KB", n / 1000.0);
-    if (n < 1e9)
-        return text("%.2f MB", n / 1000000.0);
-    if (n < 1e12)
-        return text("%.2f GB", n / 1e9);
-    return text("%.2f TB", n / 1e12);
+    // The list shows the settings services' disk-size texts: steps of 1000, terabytes at the top.
+    if (bytes <= quint64(std::numeric_limits<qint64>::max()))
+        return VQPublicUtilities::longlongDiskSize(qint64(bytes));
+    return QString::asprintf("%.2f TB", double(float(double(bytes) / 1e12)));
 }
 
 bool MainWindowController::tableViewShouldSelectRow(int row)

@@ -3,6 +3,7 @@
 // What the main-window and application-delegate suites share: a bundle with the settings list,
 // the history database, the window images and a stand-in "srm"; a workspace and panels that
 // record instead of reaching out.
+#include "DialogTestSupport.h"
 #include "ImageLibrary.h"
 #include "Panels.h"
 #include "common/TestSupport.h"
@@ -55,16 +56,10 @@ private:
     testsupport::TempBundle m_bundle;
 };
 
-class RecordingWorkspace : public Workspace
+// Records opened files and revealed items as well as web addresses.
+class RecordingWorkspace : public dialogtest::RecordingWorkspace
 {
 public:
-    RecordingWorkspace() { Workspace::setSharedWorkspaceOverride(this); }
-    ~RecordingWorkspace() override { Workspace::setSharedWorkspaceOverride(nullptr); }
-    bool openURL(const QString &url) override
-    {
-        urls << url;
-        return true;
-    }
     bool openFile(const QString &path) override
     {
         opened << path;
@@ -75,7 +70,6 @@ public:
         selected << path;
         return true;
     }
-    QStringList urls;
     QStringList opened;
     QStringList selected;
 };
