@@ -44,6 +44,7 @@
 
 #include <cmath>
 #include <limits>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -417,6 +418,8 @@ void MainWindowController::closeWindow()
         exitHandler()(0);
         return;
     }
+    // At once: no fade, no teardown; only what is already written out is flushed.
+    std::fflush(nullptr);
     std::_Exit(0);
 }
 

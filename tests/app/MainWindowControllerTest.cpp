@@ -397,6 +397,26 @@ TEST_F(MainWindowTest, RightClickMenuOpensAndRevealsThroughTheWorkspace)
     EXPECT_EQ(m_workspace.opened.size(), 1);
 }
 
+TEST_F(MainWindowTest, ARightPressOnARowPopsUpItsMenu)
+{
+    m_controller->viewDragAction({makeFile(QStringLiteral("x.txt")), makeFile(QStringLiteral("y.txt"))});
+    m_controller->window()->show();
+    QApplication::processEvents();
+    CustomTableView *table = m_controller->valueTableView();
+    const QRect row = table->visualRect(table->model()->index(1, 2));
+    QTest::mousePress(table->viewport(), Qt::RightButton, {}, row.center());
+    ASSERT_NE(m_controller->rightClickMenu(), nullptr);
+    EXPECT_TRUE(m_controller->rightClickMenu()->isVisible());
+    m_controller->rightClickMenu()->actions()[0]->trigger();
+    EXPECT_EQ(m_workspace.opened, QStringList{m_controller->valueArr()[1]->url()});
+    m_controller->rightClickMenu()->hide();
+    QApplication::processEvents();
+    EXPECT_EQ(m_controller->rightClickMenu(), nullptr) << "released once it has closed";
+
+    QTest::mousePress(table->viewport(), Qt::RightButton, {}, QPoint(row.center().x(), table->viewport()->height() - 2));
+    EXPECT_EQ(m_controller->rightClickMenu(), nullptr) << "below the rows: no menu";
+}
+
 TEST_F(MainWindowTest, RightClickOnAnEmptyListShowsNoMenu)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
