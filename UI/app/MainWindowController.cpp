@@ -386,7 +386,7 @@ QString MainWindowController::titleText(const QString &productName)
 
 void MainWindowController::addTitleBarView()
 {
-    struct Spec
+    struct TitleButton
     {
         QPointer<TCImageButton> *field;
         qreal y;
@@ -395,20 +395,20 @@ void MainWindowController::addTitleBarView()
         QString toolTip;
         std::function<void()> action;
     };
-    const Spec specs[] = {
+    const TitleButton buttons[] = {
         {&m_setButton, 344, theme::kMainSettingsImage, theme::kMainSettingsHoverImage, tr("Set data erasure method"),
          [this] { settingButtonAction(); }},
         {&m_historyButton, 288, theme::kMainHistoryImage, theme::kMainHistoryHoverImage, tr("Erasure history"),
          [this] { showLogWindow(); }},
     };
-    for (const Spec &spec : specs) {
+    for (const TitleButton &wanted : buttons) {
         auto *button = new TCImageButton(m_addNodeView);
-        button->setImageFromFileNormalName(spec.normal, spec.hover, spec.normal, spec.hover);
-        kit::setBottomLeftFrame(button, QRectF(546, spec.y, 24, 24));
-        button->setToolTip(spec.toolTip);
-        connect(button, &QPushButton::clicked, this, spec.action);
+        button->setImageFromFileNormalName(wanted.normal, wanted.hover, wanted.normal, wanted.hover);
+        kit::setBottomLeftFrame(button, QRectF(546, wanted.y, 24, 24));
+        button->setToolTip(wanted.toolTip);
+        connect(button, &QPushButton::clicked, this, wanted.action);
         button->show();
-        *spec.field = button;
+        *wanted.field = button;
     }
 }
 
