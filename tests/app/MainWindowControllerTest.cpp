@@ -6,6 +6,7 @@
 #include "HistoryWindowController.h"
 #include "KitGeometry.h"
 #include "MainWindowTestSupport.h"
+#include "ApplicationModal.h"
 #include "RunWindowTestSupport.h"
 #include "SetEraserTimesWindowController.h"
 #include "ShredProgressWindowController.h"
@@ -505,6 +506,30 @@ TEST_F(MainWindowTest, EraseRunMarksRecordsAndKeepsTheUnselected)
     // View log ends the window and shows the history pane.
     dialogs::click(progress->successViewLogButton());
     EXPECT_EQ(m_controller->visiblePane(), Pane::History);
+}
+
+TEST_F(MainWindowTest, TheShippedToolErasesEveryMethodsItemsForReal)
+{
+    // The whole road with the tool the bundle ships: its command line, its exit and the removal.
+    m_bundle.installBuiltTool();
+    for (int passes : {1, 3, 7, 35}) {
+        UserDefaults::standard().setInteger(passes, QStringLiteral("EraserTimes"));
+        const QString folder = makeFolder(QStringLiteral("run%1/nested folder").arg(passes));
+        const QString inner = makeFile(QStringLiteral("run%1/nested folder/-leading dash.bin").arg(passes),
+                                       QByteArray(70000, 'x'));
+        const QString empty = makeFile(QStringLiteral("run%1/empty.txt").arg(passes), QByteArray());
+        const QString plain = makeFile(QStringLiteral("run%1/plain text.txt").arg(passes));
+        m_controller->viewDragAction({folder, empty, plain});
+        ASSERT_TRUE(eraseSelected()) << passes;
+        ShredProgressWindowController *progress = m_controller->shredProgessWC();
+        EXPECT_TRUE(dialogs::shown(progress->successBlowView())) << passes;
+        for (const QString &path : {folder, inner, empty, plain})
+            EXPECT_FALSE(QFileInfo::exists(path)) << passes << " " << path.toStdString();
+        for (const FileObjPtr &item : m_controller->deleteErrorArr())
+            EXPECT_EQ(item->failStr(), QStringLiteral("Erased")) << item->url().toStdString();
+        EXPECT_TRUE(m_controller->valueArr().isEmpty());
+        ApplicationModal::stopModal();
+    }
 }
 
 TEST_F(MainWindowTest, AnItemTheToolLeavesIsMarkedFailedAndTheLastItemLeavingShowsTheAddPane)

@@ -46,6 +46,13 @@ public:
     }
     ~MainBundle() { ImageLibrary::clearCache(); }
 
+    // The real overwrite tool the build ships, in place of the stand-in.
+    void installBuiltTool() const
+    {
+        const QString path = m_bundle.copyBuiltResource(QStringLiteral("srm"));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     void installTool(const QString &body) const
     {
         const QString path = m_bundle.writeResource(QStringLiteral("srm"), "#!/bin/sh\n" + body.toUtf8());
