@@ -300,6 +300,8 @@ TEST_F(WorkerTest, MissingOrUnstartableToolFailsEachItemAndGoesOn)
 
     // A tool that exists but cannot be run: not executable, or an interpreter that is missing.
     for (const QByteArray &script : {QByteArray("#!/bin/sh\n"), QByteArray("#!/nonexistent/interpreter\n")}) {
+        // The previous round left a read-only tool: only root could write over it.
+        QFile::remove(m_bundle.resourcePath() + QStringLiteral("/srm"));
         const QString tool = m_bundle.writeResource(QStringLiteral("srm"), script);
         QFile::setPermissions(tool, script.contains("nonexistent") ? QFile::ReadOwner | QFile::ExeOwner
                                                                    : QFile::ReadOwner);
