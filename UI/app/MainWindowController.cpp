@@ -14,6 +14,7 @@
 #include "NTFSWindowController.h"
 #include "Panels.h"
 #include "RFOverlayScrollView.h"
+#include "RootFolder.h"
 #include "SetEraserTimesWindowController.h"
 #include "ShredProgressWindowController.h"
 #include "TCImageButton.h"
@@ -24,12 +25,13 @@
 #include "VQLinkUrl.h"
 #include "VQPublicUtilities.h"
 #include "WindowPaneBuilder.h"
+#include "WorkListBuilder.h"
 #include "platform/Log.h"
+#include "platform/NativePath.h"
 #include "platform/Workspace.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
-#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -42,10 +44,12 @@
 #include <QStorageInfo>
 #include <QStyledItemDelegate>
 
+#include <cerrno>
 #include <cmath>
-#include <limits>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -65,10 +69,19 @@ std::function<void(int)> &exitHandler()
     return handler;
 }
 
+// The item itself as it stands on disk: a link is a link, whatever it points to.
+bool examineItem(const QString &path, struct stat &info)
+{
+    const std::optional<QByteArray> bytes = NativePath::encode(path);
+    return bytes && ::lstat(bytes->constData(), &info) == 0;
+}
+
 bool isExistingFolder(const QString &path)
 {
-    // Follows links: a link to a folder counts as a folder.
-    return QFileInfo(path).isDir();
+    struct stat info
+    {
+    };
+    return examineItem(path, info) && S_ISDIR(info.st_mode);
 }
 
 QPixmap iconPixmap(const QIcon &icon)
@@ -765,7 +778,8 @@ void MainWindowController::viewDragAction(const QStringList &paths)
 bool MainWindowController::addPaths(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        if (path == QStringLiteral("/"))
+        // However "/" is written or reached, it would hand the whole system to the eraser.
+        if (RootFolder::isRootPath(path))
             return false;
         const bool listed = std::any_of(m_valueArr.cbegin(), m_valueArr.cend(),
                                         [&path](const FileObjPtr &item) { return item->url() == path; });
@@ -794,9 +808,13 @@ FileObjPtr MainWindowController::buildFileObj(const QString &path, bool isDir) c
 {
     auto item = std::make_shared<FileObj>();
     const QFileInfo info(path);
+    struct stat disk
+    {
+    };
+    const bool exists = examineItem(path, disk);
     item->setName(info.fileName());
     item->setUrl(path);
-    item->setSize(info.exists() ? info.size() : 0);
+    item->setSize(exists ? qint64(disk.st_size) : 0);
     static QFileIconProvider provider;
     if (isDir) {
         item->setIcon(provider.icon(QFileIconProvider::Folder));
@@ -811,6 +829,7 @@ FileObjPtr MainWindowController::buildFileObj(const QString &path, bool isDir) c
     item->setType(isDir ? QStringLiteral("Folder") : info.suffix());
     item->setIsDir(isDir);
     item->setIsSelect(true);
+    item->setIsSymbolicLink(exists && S_ISLNK(disk.st_mode));
     item->setIsSSD();
     return item;
 }
@@ -839,15 +858,10 @@ void MainWindowController::doEraserButtonClick()
 
 FileObjList MainWindowController::workListForSelection() const
 {
-    FileObjList work;
-    for (const FileObjPtr &item : m_valueArr) {
-        if (!item->isSelect())
-            continue;
-        if (item->isDir() && QFileInfo(item->name()).suffix() != QStringLiteral("app"))
-            eumeAllArrWithFileObj(item, work);
-        work.append(item);
-    }
-    return work;
+    FileObjList chosen;
+    std::copy_if(m_valueArr.cbegin(), m_valueArr.cend(), std::back_inserter(chosen),
+                 [](const FileObjPtr &item) { return item->isSelect(); });
+    return WorkListBuilder().build(chosen);
 }
 
 void MainWindowController::doDeleteButtonClick()
@@ -864,23 +878,7 @@ void MainWindowController::doDeleteButtonClick()
 
 void MainWindowController::eumeAllArrWithFileObj(const FileObjPtr &folder, FileObjList &workList) const
 {
-    const QDir dir(folder->url());
-    const QStringList names =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QString &name : names) {
-        const QString child = QStringLiteral("%1/%2").arg(folder->url(), name);
-        const QFileInfo info(child);
-        if (info.exists() && info.isDir()) {
-            const bool hasEntries =
-                !QDir(child).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty();
-            FileObjPtr entry = buildFileObj(child, true);
-            if (hasEntries)
-                eumeAllArrWithFileObj(entry, workList);
-            workList.append(entry);
-        } else {
-            workList.append(buildFileObj(child, false));
-        }
-    }
+    WorkListBuilder().expandFolder(folder, workList);
 }
 
 void MainWindowController::removeProgress(float percent, const QString &path)
@@ -924,7 +922,12 @@ void MainWindowController::showEndShred()
     for (const FileObjPtr &item : m_valueArr) {
         if (!item->isSelect())
             continue;
-        const bool stillThere = QFileInfo::exists(item->url()) || QFileInfo(item->url()).isSymLink();
+        struct stat info
+        {
+        };
+        // A path that cannot even be named is not known to be gone.
+        const std::optional<QByteArray> bytes = NativePath::encode(item->url());
+        const bool stillThere = !bytes || ::lstat(bytes->constData(), &info) == 0 || errno != ENOENT;
         item->setFailStr(stillThere ? QStringLiteral("Failed") : QStringLiteral("Erased"));
         anyLeft = anyLeft || stillThere;
         marked.append(item);

@@ -2,7 +2,7 @@
 
 #include "NSFileManagerUtils.h"
 
-#include <QFile>
+#include "platform/NativePath.h"
 
 #include <sys/stat.h>
 
@@ -13,7 +13,7 @@ void FileObj::setIsSymbolicLink()
 
 void FileObj::setIsSSD()
 {
-    m_isSSD = NSFileManagerUtils::isSolidState(QFile::encodeName(m_url).constData());
+    m_isSSD = NSFileManagerUtils::isSolidState(NativePath::encodeOrEmpty(m_url).constData());
 }
 
 bool FileObj::isFileSymbolicLink(const QString &path)
@@ -21,7 +21,7 @@ bool FileObj::isFileSymbolicLink(const QString &path)
     if (path.isEmpty())
         return false;
     struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::lstat(NativePath::encodeOrEmpty(path).constData(), &info) != 0)
         return false;
     return S_ISLNK(info.st_mode);
 }

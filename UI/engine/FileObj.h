@@ -40,6 +40,11 @@ public:
     // Computes the flag: whether url() lies on a solid-state drive.
     void setIsSSD();
 
+    // Why the erasure worker must leave the item untouched (a mount point found inside a chosen
+    // folder, say); empty for an item to erase. The worker fails such an item with this reason.
+    QString refusal() const { return m_refusal; }
+    void setRefusal(const QString &reason) { m_refusal = reason; }
+
     // Whether the item at the path is itself a symbolic link (a final link is not followed).
     static bool isFileSymbolicLink(const QString &path);
 
@@ -54,6 +59,7 @@ private:
     QString m_failStr;
     bool m_isSymbolicLink = false;
     bool m_isSSD = false;
+    QString m_refusal;
 };
 
 using FileObjPtr = std::shared_ptr<FileObj>;

@@ -1,6 +1,6 @@
 #include "ImmutableFlag.h"
 
-#include <QFile>
+#include "platform/NativePath.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -14,7 +14,7 @@ int openForFlags(const QString &path)
 {
     if (path.isEmpty())
         return -1;
-    return ::open(QFile::encodeName(path).constData(),
+    return ::open(NativePath::encodeOrEmpty(path).constData(),
                   O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
 }
 } // namespace

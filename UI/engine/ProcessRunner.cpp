@@ -1,10 +1,9 @@
 #include "ProcessRunner.h"
 
+#include "SpawnedProcessRunner.h"
 #include "platform/NotificationCenter.h"
 
-#include <QFileInfo>
 #include <QPointer>
-#include <QProcess>
 
 const QString ProcessRunner::kTaskDidTerminateNotification = QStringLiteral("NSTaskDidTerminateNotification");
 
@@ -20,7 +19,7 @@ std::unique_ptr<ProcessRunner> ProcessRunner::create()
 {
     if (factoryOverride())
         return factoryOverride()();
-    return std::make_unique<QProcessRunner>();
+    return std::make_unique<SpawnedProcessRunner>();
 }
 
 void ProcessRunner::setFactory(Factory factory)
@@ -28,7 +27,7 @@ void ProcessRunner::setFactory(Factory factory)
     factoryOverride() = std::move(factory);
 }
 
-void ProcessRunner::postTermination(bool failedToStart)
+void ProcessRunner::postTermination(bool failedToStart, int exitCode)
 {
     // A child ends once; a start failure followed by another error must not step the run twice.
     if (m_posted)
@@ -40,6 +39,7 @@ void ProcessRunner::postTermination(bool failedToStart)
     }
     m_posted = true;
     m_failedToStart = failedToStart;
+    m_exitCode = exitCode;
     m_delivering = true;
     QPointer<ProcessRunner> self(this);
     NotificationCenter::defaultCenter().postNotification(kTaskDidTerminateNotification, this);
@@ -75,47 +75,4 @@ bool ProcessRunner::endLaunch()
     if (m_failedWhileLaunching)
         m_posted = true; // no end will be posted for a child that never started
     return !m_failedWhileLaunching;
-}
-
-QProcessRunner::QProcessRunner() : m_process(new QProcess(this))
-{
-    m_process->setStandardOutputFile(QProcess::nullDevice());
-    m_process->setStandardErrorFile(QProcess::nullDevice());
-    m_process->setStandardInputFile(QProcess::nullDevice());
-    connect(m_process, &QProcess::finished, this, [this] { postTermination(false); });
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            postTermination(true);
-    });
-}
-
-QProcessRunner::~QProcessRunner()
-{
-    // Never leave a child behind, and never post from a half-destroyed runner.
-    m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
-    }
-}
-
-bool QProcessRunner::launch(const QString &program, const QStringList &arguments)
-{
-    const QFileInfo info(program);
-    if (program.isEmpty() || !info.isFile() || !info.isExecutable())
-        return false;
-    beginLaunch();
-    m_process->start(program, arguments, QIODevice::NotOpen);
-    return endLaunch();
-}
-
-void QProcessRunner::terminate()
-{
-    if (m_process->state() != QProcess::NotRunning)
-        m_process->terminate();
-}
-
-bool QProcessRunner::isRunning() const
-{
-    return m_process->state() != QProcess::NotRunning;
 }

@@ -8,8 +8,6 @@
 #include <memory>
 #include <vector>
 
-class QProcess;
-
 // One child process of the erasure worker. Its output is thrown away, so a child that writes a lot
 // can never stall on a full pipe. When it ends, the runner posts kTaskDidTerminateNotification with
 // itself as the object, from the event loop, so the worker steps on without nesting calls.
@@ -34,6 +32,8 @@ public:
     virtual bool isRunning() const = 0;
     // Whether the child ended because it could not be started after all.
     bool failedToStart() const { return m_failedToStart; }
+    // The ended child's exit status; a child ended by a signal counts as 128 plus the signal.
+    int exitCode() const { return m_exitCode; }
     // Whether its end is being delivered right now (it must not be destroyed then).
     bool isDelivering() const { return m_delivering; }
 
@@ -44,7 +44,7 @@ public:
     static void releaseAll(Retired &retired);
 
 protected:
-    void postTermination(bool failedToStart);
+    void postTermination(bool failedToStart, int exitCode = 0);
     // Bracket the start of a child: a failure reported synchronously in between makes endLaunch()
     // answer false instead of posting.
     void beginLaunch();
@@ -52,24 +52,9 @@ protected:
 
 private:
     bool m_failedToStart = false;
+    int m_exitCode = 0;
     bool m_posted = false;
     bool m_launching = false;
     bool m_delivering = false;
     bool m_failedWhileLaunching = false;
-};
-
-// The real runner: a QProcess with both output channels sent to the null device.
-class QProcessRunner : public ProcessRunner
-{
-    Q_OBJECT
-public:
-    QProcessRunner();
-    ~QProcessRunner() override;
-
-    bool launch(const QString &program, const QStringList &arguments) override;
-    void terminate() override;
-    bool isRunning() const override;
-
-private:
-    QProcess *m_process;
 };

@@ -1,15 +1,13 @@
 #include "RemoveFileAndFolder.h"
 
+#include "AnchoredPath.h"
 #include "ImmutableFlag.h"
 #include "ProcessRunner.h"
+#include "RootFolder.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdint>
@@ -22,42 +20,20 @@ namespace {
 const QString kSuccess = QStringLiteral("Success");
 const QString kFail = QStringLiteral("Fail");
 
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-// Removes the item itself: a link is removed, never what it points to.
-void removeItemWithContents(const QString &path)
-{
-    struct stat info
-    {
-    };
-    if (::lstat(nativePath(path).constData(), &info) != 0)
-        return;
-    if (S_ISDIR(info.st_mode))
-        QDir(path).removeRecursively();
-    else
-        ::unlink(nativePath(path).constData());
-}
-
 // Whether the item could be removed from its folder: the folder must be writable and searchable,
-// and a sticky folder lets only the owners of the item or of the folder remove it. The item itself
-// may already be gone, since the tool works on it at the same time.
-bool isDeletableFileAtPath(const QString &path)
+// and a sticky folder lets only the owners of the item or of the folder remove it.
+bool isDeletableFileAtPath(AnchoredPath &anchored)
 {
-    const QString parent = QFileInfo(path).absolutePath();
-    const QByteArray parentPath = nativePath(parent);
-    if (::access(parentPath.constData(), W_OK | X_OK) != 0)
-        return false;
     struct stat folder
     {
     };
     struct stat item
     {
     };
-    if (::stat(parentPath.constData(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
-        ::lstat(nativePath(path).constData(), &item) == 0) {
+    if (!anchored.isOpen() || ::fstat(anchored.folderFd(), &folder) != 0 ||
+        ::faccessat(anchored.folderFd(), ".", W_OK | X_OK, 0) != 0)
+        return false;
+    if ((folder.st_mode & S_ISVTX) && anchored.examine(item)) {
         const uid_t me = ::geteuid();
         return me == 0 || item.st_uid == me || folder.st_uid == me;
     }
@@ -138,72 +114,117 @@ void RemoveFileAndFolder::processCurrentItem()
     const QString path = item->url();
     platform::log(QStringLiteral("-------::") + path);
 
-    const QFileInfo info(path);
-    if (info.exists() && info.isDir()) {
-        const QStringList entries =
-            QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        if ((item->isDir() && entries.isEmpty()) || path.endsWith(QLatin1String(".app"))) {
-            removeItemWithContents(path);
-            item->setFailStr(kSuccess);
-        } else {
-            markFailed(item);
-        }
-        finishDirectItem(item);
+    if (!item->refusal().isEmpty()) {
+        failItem(item, item->refusal());
+        return;
+    }
+    // What the item is, is read from the disk now, not from what was recorded when it was listed.
+    AnchoredPath anchored(path);
+    struct stat info
+    {
+    };
+    if (!anchored.examine(info)) {
+        QString reason = anchored.failureText();
+        if (anchored.error() == ENOENT && path.contains(QChar::ReplacementCharacter))
+            reason += QStringLiteral(
+                " (its name held bytes that are not text and may not have survived the way here)");
+        failItem(item, reason);
         return;
     }
 
-    if (item->size() == 0) {
-        if (::unlink(nativePath(path).constData()) == 0) {
-            platform::log(QStringLiteral("rm file sec ") + path);
-            item->setFailStr(kSuccess);
-        } else {
-            platform::log(QStringLiteral("rm file fail ") + path);
-            item->setFailStr(kFail);
-        }
-        finishDirectItem(item);
+    if (S_ISDIR(info.st_mode)) {
+        if (!item->isDir())
+            failItem(item,
+                     path + QStringLiteral(" is a folder but was listed as something else; left alone"));
+        else if (RootFolder::isRoot(info.st_dev, info.st_ino))
+            failItem(item, path + QStringLiteral(" is the root folder; left alone"));
+        else if (!anchored.removeEntry(true))
+            failItem(item, anchored.error() == ENOTEMPTY || anchored.error() == EEXIST
+                               ? path + QStringLiteral(" still holds entries; left in place")
+                               : anchored.failureText());
+        else
+            succeedItem(item);
         return;
     }
-
-    handToEraser(item);
+    if (item->isDir()) {
+        failItem(item, path + QStringLiteral(" was listed as a folder but is no longer one; left alone"));
+        return;
+    }
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        handToEraser(item, anchored);
+        return;
+    }
+    // An empty file, a link (never its target) or a special file: nothing of its own to overwrite,
+    // and a device node must never reach the tool, which would overwrite the device.
+    if (anchored.removeEntry(false)) {
+        platform::log(QStringLiteral("rm file sec ") + path);
+        succeedItem(item);
+    } else {
+        failItem(item, QStringLiteral("rm file fail ") + anchored.failureText());
+    }
 }
 
-void RemoveFileAndFolder::handToEraser(const FileObjPtr &item)
+void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, AnchoredPath &anchored)
 {
     const QString path = item->url();
+    // Checked before the tool starts, so that a file it could not remove is not overwritten either.
+    if (!isDeletableFileAtPath(anchored) || !checkPermissions(path)) {
+        failItem(item, QStringLiteral("--没有权限--------") + path);
+        return;
+    }
+    if (ImmutableFlag::isSet(path))
+        ImmutableFlag::clear(path);
+
     if (!m_pEraser)
         m_pEraser = ProcessRunner::create();
     const QString program = Bundle::mainBundle().pathForResource(QStringLiteral("srm"), QString());
     const QStringList arguments{eraserFlag(item->isSSD(), getEraserTimes()), path};
     m_filePathStr = path;
-
-    if (ImmutableFlag::isSet(path))
-        ImmutableFlag::clear(path);
-
     if (!m_pEraser->launch(program, arguments)) {
-        platform::log(QStringLiteral("srm could not be started for ") + path);
-        markFailed(item);
-        finishDirectItem(item);
+        failItem(item, QStringLiteral("srm could not be started for ") + path);
         return;
     }
-
-    if (isDeletableFileAtPath(path) && checkPermissions(path)) {
-        item->setFailStr(kSuccess);
-    } else {
-        platform::log(QStringLiteral("--没有权限--------") + path);
-        markFailed(item);
-    }
+    // Judged when the child has ended (doneErasing).
     m_deleteErrorArr.append(item);
 }
 
-void RemoveFileAndFolder::markFailed(const FileObjPtr &item)
+void RemoveFileAndFolder::judgeErasedItem(const FileObjPtr &item)
 {
+    const QString path = item->url();
+    if (m_pEraser->failedToStart()) {
+        markFailed(item, QStringLiteral("srm could not be started for ") + path);
+    } else if (m_pEraser->exitCode() != 0) {
+        markFailed(item, QStringLiteral("srm ended with status %1 for ").arg(m_pEraser->exitCode()) + path);
+    } else {
+        AnchoredPath anchored(path);
+        if (anchored.isGone())
+            item->setFailStr(kSuccess);
+        else
+            markFailed(item, path + QStringLiteral(" is still there after srm ended"));
+    }
+}
+
+void RemoveFileAndFolder::markFailed(const FileObjPtr &item, const QString &reason)
+{
+    if (!reason.isEmpty())
+        platform::log(reason);
     item->setFailStr(kFail);
     if (auto *d = delegate())
         d->haveFailEraser();
 }
 
-void RemoveFileAndFolder::finishDirectItem(const FileObjPtr &item)
+void RemoveFileAndFolder::failItem(const FileObjPtr &item, const QString &reason)
 {
+    m_deleteErrorArr.append(item);
+    QPointer<RemoveFileAndFolder> self(this);
+    markFailed(item, reason);
+    if (self)
+        doneErasing(nullptr);
+}
+
+void RemoveFileAndFolder::succeedItem(const FileObjPtr &item)
+{
+    item->setFailStr(kSuccess);
     m_deleteErrorArr.append(item);
     doneErasing(nullptr);
 }
@@ -214,11 +235,11 @@ void RemoveFileAndFolder::doneErasing(const Notification *notification)
         // Only the end of this worker's own child steps this run.
         if (!m_pEraser || notification->object != m_pEraser.get())
             return;
-        if (m_pEraser->failedToStart() && !m_deleteErrorArr.isEmpty()) {
-            const FileObjPtr item = m_deleteErrorArr.last();
-            platform::log(QStringLiteral("srm could not be started for ") + item->url());
-            if (item->failStr() != kFail)
-                markFailed(item);
+        if (!m_deleteErrorArr.isEmpty()) {
+            QPointer<RemoveFileAndFolder> self(this);
+            judgeErasedItem(m_deleteErrorArr.last());
+            if (!self)
+                return;
         }
     }
 
@@ -278,11 +299,11 @@ QString RemoveFileAndFolder::eraserFlag(bool isSSD, int eraserTimes)
 
 bool RemoveFileAndFolder::checkPermissions(const QString &path)
 {
-    // Non-blocking, so a FIFO without a reader cannot hang the window.
-    const QByteArray native = nativePath(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES)
-        return ::chmod(native.constData(), S_IRUSR | S_IWUSR) == 0;
+    // Non-blocking, so a FIFO without a reader cannot hang the window; never through a link.
+    AnchoredPath anchored(path);
+    const int fd = anchored.openForWriting();
+    if (fd < 0 && anchored.error() == EACCES)
+        return anchored.makeOwnerWritable();
     if (fd >= 0)
         ::close(fd);
     return true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class AnchoredPath;
 class ProcessRunner;
 struct Notification;
 
@@ -30,9 +31,11 @@ public:
     virtual void haveFailEraser() {}
 };
 
-// Erases a flat work list (children before their folders) one item at a time. Emptied folders,
-// application bundles and empty files are removed directly; every other file is overwritten and
-// removed by the bundled "srm" tool, and the next item starts when that child has ended.
+// Erases a flat work list (children before their folders) one item at a time. What an item is, is
+// read from the disk when its turn comes, without following links: emptied folders, empty files,
+// links and special files are removed directly; every file with content is overwritten and removed
+// by the bundled "srm" tool, and the next item starts when that child has ended. An item counts as
+// done ("Success") only when nothing is left under its path afterwards.
 class RemoveFileAndFolder : public QObject
 {
     Q_OBJECT
@@ -68,9 +71,14 @@ public:
 
 private:
     void processCurrentItem();
-    void handToEraser(const FileObjPtr &item);
-    void markFailed(const FileObjPtr &item);
-    void finishDirectItem(const FileObjPtr &item);
+    void handToEraser(const FileObjPtr &item, AnchoredPath &anchored);
+    // "Success" only when the child ended with status 0 and nothing is left under the path.
+    void judgeErasedItem(const FileObjPtr &item);
+    // Marks the item "Fail", logs the reason (when there is one) and tells the delegate.
+    void markFailed(const FileObjPtr &item, const QString &reason);
+    // Ends an item handled without a child.
+    void failItem(const FileObjPtr &item, const QString &reason);
+    void succeedItem(const FileObjPtr &item);
 
     std::unique_ptr<ProcessRunner> m_pEraser;
     std::vector<std::unique_ptr<ProcessRunner>> m_retired;

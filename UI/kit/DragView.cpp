@@ -2,8 +2,8 @@
 
 #include "DragViewDelegate.h"
 #include "platform/Log.h"
+#include "platform/NativePath.h"
 
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -20,6 +20,21 @@ bool isThisMachine(const QString &host)
 {
     return host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
         || host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
+// Some sources send raw bytes beyond ASCII (or spaces) in an address: escape just those, so the
+// address parses with the bytes that were sent.
+QByteArray escapeRawBytes(const QByteArray &line)
+{
+    QByteArray out;
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F)
+            out += '%' + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -47,13 +62,20 @@ QStringList DragView::localPathsFromUriList(const QMimeData *data)
     QStringList paths;
     if (!data || !data->hasFormat(kFilesType))
         return paths;
-    for (const QUrl &url : data->urls()) {
-        if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0 || !isThisMachine(url.host()))
+    // Read from the raw list rather than QMimeData::urls(): a name's bytes travel percent-encoded,
+    // and turning them into text first would change a name that is not UTF-8 into another name.
+    for (QByteArray line : data->data(kFilesType).split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
             continue;
-        const QString path = url.path(QUrl::FullyDecoded);
-        if (path.isEmpty() || !QDir::isAbsolutePath(path))
+        const QUrl url = QUrl::fromEncoded(escapeRawBytes(line), QUrl::TolerantMode);
+        if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0 ||
+            !isThisMachine(url.host()))
             continue;
-        paths.append(path);
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!bytes.startsWith('/') || bytes.contains('\0'))
+            continue;
+        paths.append(NativePath::decode(bytes));
     }
     return paths;
 }

@@ -29,7 +29,8 @@ public:
     static Qt::DropAction draggingOperation(Qt::DropActions possible);
     // Carries out a drop of this data; false refuses it.
     bool performDragOperation(const QMimeData *data);
-    // The local, absolute paths of a uri-list, in its order; remote and empty entries are left out.
+    // The local, absolute paths of a uri-list, in its order, each with the exact bytes its address
+    // carries (see NativePath); remote and empty entries are left out.
     static QStringList localPathsFromUriList(const QMimeData *data);
 
 protected:

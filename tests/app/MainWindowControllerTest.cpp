@@ -16,11 +16,19 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/NativePath.h"
+
 #include <QAction>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using mainwindow::FakePanels;
 using mainwindow::MainBundle;
@@ -212,7 +220,7 @@ TEST_F(MainWindowTest, DropAddsFilesAndFoldersOnceWithTheirTexts)
     EXPECT_EQ(m_controller->valueTableView()->model()->rowCount(), 3);
 }
 
-TEST_F(MainWindowTest, ALinkToAFolderCountsAsAFolderAndAnAppFolderIsAFolder)
+TEST_F(MainWindowTest, ALinkIsAddedAsALinkAndAnAppFolderIsAFolder)
 {
     const QString target = makeFolder(QStringLiteral("real"));
     const QString link = m_files.filePath(QStringLiteral("link"));
@@ -221,7 +229,9 @@ TEST_F(MainWindowTest, ALinkToAFolderCountsAsAFolderAndAnAppFolderIsAFolder)
     const QString appFile = makeFile(QStringLiteral("script.app"));
     m_controller->viewDragAction({link, bundle, appFile});
     ASSERT_EQ(m_controller->valueArr().size(), 3);
-    EXPECT_TRUE(m_controller->valueArr()[0]->isDir());
+    EXPECT_FALSE(m_controller->valueArr()[0]->isDir()) << "the folder test does not follow links";
+    EXPECT_TRUE(m_controller->valueArr()[0]->isSymbolicLink());
+    EXPECT_EQ(m_controller->valueArr()[0]->size(), target.toUtf8().size()) << "the link's own size";
     EXPECT_EQ(m_controller->valueArr()[1]->type(), QStringLiteral("Folder"));
     EXPECT_FALSE(m_controller->valueArr()[2]->isDir());
     EXPECT_EQ(m_controller->valueArr()[2]->type(), QStringLiteral("app"));
@@ -303,6 +313,18 @@ TEST_F(MainWindowTest, TheRootFolderStopsTheAddingWhereItStands)
 
     m_controller->viewDragAction({QStringLiteral("/"), b});
     EXPECT_EQ(listedPaths(), QStringList{a});
+
+    // Every other way of writing or reaching "/" stops it just the same.
+    const QString rootLink = m_files.filePath(QStringLiteral("to-root"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), rootLink));
+    const QString upLink = m_files.filePath(QStringLiteral("to-tmp"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/tmp"), upLink));
+    for (const QString &root : {QStringLiteral("//"), QStringLiteral("/."), QStringLiteral("/./"),
+                                QStringLiteral("/tmp/.."), QStringLiteral("///tmp/../."), rootLink,
+                                rootLink + QStringLiteral("/"), upLink + QStringLiteral("/..")}) {
+        m_controller->viewDragAction({root, b});
+        EXPECT_EQ(listedPaths(), QStringList{a}) << root.toStdString();
+    }
 }
 
 // ---- Check boxes and texts ----
@@ -428,7 +450,7 @@ TEST_F(MainWindowTest, RightClickOnAnEmptyListShowsNoMenu)
 
 // ---- Erase run ----
 
-TEST_F(MainWindowTest, WorkListExpandsFoldersChildrenFirstButNotSelectedAppBundles)
+TEST_F(MainWindowTest, WorkListExpandsEverySelectedFolderChildrenFirst)
 {
     const QString a = makeFolder(QStringLiteral("A"));
     const QString c = makeFile(QStringLiteral("A/B/c"));
@@ -437,7 +459,7 @@ TEST_F(MainWindowTest, WorkListExpandsFoldersChildrenFirstButNotSelectedAppBundl
     const QString hidden = makeFile(QStringLiteral("A/.hidden"));
     const QString empty = makeFolder(QStringLiteral("Empty"));
     const QString app = makeFolder(QStringLiteral("X.app"));
-    makeFile(QStringLiteral("X.app/inside"));
+    const QString appInside = makeFile(QStringLiteral("X.app/inside"));
     const QString skipped = makeFile(QStringLiteral("unselected.txt"));
     m_controller->viewDragAction({a, empty, app, skipped});
     m_controller->selectListButton(3);
@@ -447,14 +469,14 @@ TEST_F(MainWindowTest, WorkListExpandsFoldersChildrenFirstButNotSelectedAppBundl
     const QString inApp = m_files.filePath(QStringLiteral("A/In.app"));
     const QString contents = m_files.filePath(QStringLiteral("A/In.app/Contents"));
     EXPECT_EQ(QSet<QString>(work.begin(), work.end()).size(), work.size()) << "no entry twice";
-    EXPECT_EQ(work.size(), 10);
+    EXPECT_EQ(work.size(), 11);
     for (const QString &entry : {c, d, hidden, innerApp, b, inApp, contents})
         EXPECT_LT(work.indexOf(entry), work.indexOf(a)) << entry.toStdString();
     EXPECT_LT(work.indexOf(c), work.indexOf(b));
     EXPECT_LT(work.indexOf(innerApp), work.indexOf(contents));
     EXPECT_LT(work.indexOf(contents), work.indexOf(inApp)) << "bundles inside a selected folder are expanded";
-    EXPECT_EQ(work.mid(work.size() - 3), (QStringList{a, empty, app}))
-        << "an empty folder and a selected bundle go alone";
+    EXPECT_EQ(work.mid(work.size() - 4), (QStringList{a, empty, appInside, app}))
+        << "an empty folder goes alone; a selected .app folder is a folder like any other";
     EXPECT_FALSE(work.contains(skipped));
 }
 
@@ -532,17 +554,73 @@ TEST_F(MainWindowTest, TheShippedToolErasesEveryMethodsItemsForReal)
     }
 }
 
+TEST_F(MainWindowTest, TheShippedToolErasesExactlyWhatWasChosen)
+{
+    m_bundle.installBuiltTool();
+    // Something that was never chosen, reached only through links inside what was.
+    const QString outside = makeFile(QStringLiteral("outside/precious.txt"), QByteArray(5000, 'p'));
+    const QString folder = makeFolder(QStringLiteral("chosen"));
+    makeFile(QStringLiteral("chosen/inner.bin"), QByteArray(9000, 'i'));
+    ASSERT_TRUE(
+        QFile::link(m_files.filePath(QStringLiteral("outside")), folder + QStringLiteral("/shortcut")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("."), folder + QStringLiteral("/self")));
+    ASSERT_TRUE(QFile::link(QStringLiteral(".."), folder + QStringLiteral("/up")));
+    const QString chosenLink = m_files.filePath(QStringLiteral("chosen-link"));
+    ASSERT_TRUE(QFile::link(m_files.filePath(QStringLiteral("outside")), chosenLink));
+    // A name that is not UTF-8, dropped the way a file manager sends it.
+    const QByteArray odd = QFile::encodeName(m_files.path()) + "/Bewerbung-M\xFCller.txt";
+    const QByteArray oddInside = QFile::encodeName(folder) + "/Lebenslauf-\xE4.txt";
+    for (const QByteArray &name : {odd, oddInside}) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        const bool written = ::write(fd, "Anschreiben", 11) == 11;
+        ::close(fd);
+        ASSERT_TRUE(written);
+    }
+    QMimeData drop;
+    drop.setData(QStringLiteral("text/uri-list"),
+                 QUrl::fromLocalFile(folder).toEncoded() + "\r\n" +
+                     QUrl::fromLocalFile(chosenLink).toEncoded() + "\r\n" + "file://" +
+                     QFile::encodeName(m_files.path()).toPercentEncoding("/") +
+                     "/Bewerbung-M%FCller.txt\r\n");
+    ASSERT_TRUE(m_controller->drayView()->performDragOperation(&drop));
+    ASSERT_EQ(m_controller->valueArr().size(), 3);
+    EXPECT_EQ(NativePath::encode(m_controller->valueArr()[2]->url()), std::optional<QByteArray>(odd));
+
+    ASSERT_TRUE(eraseSelected());
+    EXPECT_TRUE(dialogs::shown(m_controller->shredProgessWC()->successBlowView()));
+    struct stat info
+    {
+    };
+    EXPECT_NE(::lstat(odd.constData(), &info), 0) << "the dropped bytes reached the tool";
+    EXPECT_NE(::lstat(oddInside.constData(), &info), 0);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_FALSE(QFileInfo(chosenLink).isSymLink()) << "a chosen link goes as a link";
+    QFile precious(outside);
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly)) << "nothing outside the choice was touched";
+    EXPECT_EQ(precious.readAll(), QByteArray(5000, 'p'));
+    ASSERT_EQ(m_controller->deleteErrorArr().size(), 3);
+    for (const FileObjPtr &item : m_controller->deleteErrorArr())
+        EXPECT_EQ(item->failStr(), QStringLiteral("Erased"));
+}
+
 TEST_F(MainWindowTest, AnItemTheToolLeavesIsMarkedFailedAndTheLastItemLeavingShowsTheAddPane)
 {
     // The tool fails without a word: what is left on disk decides, and the failure pane shows.
     m_bundle.installTool(QStringLiteral("exit 1\n"));
     const QString stubborn = makeFile(QStringLiteral("stubborn.txt"));
-    m_controller->viewDragAction({stubborn});
+    // Its name is not UTF-8: only its exact bytes tell that it is still there.
+    const QByteArray odd = QFile::encodeName(m_files.path()) + "/stubborn-\xFC.txt";
+    const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    m_controller->viewDragAction({stubborn, NativePath::decode(odd)});
     ASSERT_TRUE(eraseSelected());
     ShredProgressWindowController *progress = m_controller->shredProgessWC();
     EXPECT_TRUE(dialogs::shown(progress->failBlowView()));
-    ASSERT_EQ(m_controller->deleteErrorArr().size(), 1);
+    ASSERT_EQ(m_controller->deleteErrorArr().size(), 2);
     EXPECT_EQ(m_controller->deleteErrorArr()[0]->failStr(), QStringLiteral("Failed"));
+    EXPECT_TRUE(QFileInfo::exists(stubborn));
     EXPECT_TRUE(m_controller->valueArr().isEmpty()) << "a failed item leaves the list too";
     EXPECT_EQ(m_controller->visiblePane(), Pane::Add);
     dialogs::click(progress->failOkButton());

@@ -3,6 +3,7 @@
 #include "ProcessRunner.h"
 
 #include "common/TestSupport.h"
+#include "platform/NativePath.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -210,7 +211,7 @@ TEST_F(WorkerTest, FlagFollowsTheStoredMethodAndSolidStateForcesOnePass)
     EXPECT_EQ(toolCalls(), QStringList{QStringLiteral("-fsvrz\t") + path});
 }
 
-TEST_F(WorkerTest, FoldersAreRemovedOnlyWhenEmptyAndListedAsFoldersOrApplicationBundles)
+TEST_F(WorkerTest, FoldersAreRemovedOnlyWhenEmptyAndListedAsFoldersAndLinksOnlyAsLinks)
 {
     QDir root(m_files.path());
     root.mkpath("empty");
@@ -221,49 +222,164 @@ TEST_F(WorkerTest, FoldersAreRemovedOnlyWhenEmptyAndListedAsFoldersOrApplication
     makeFile("hidden/.dot");
     root.mkpath("Tool.app/Contents/MacOS");
     makeFile("Tool.app/Contents/MacOS/Tool");
-    root.mkpath("Old.APP/Contents");
+    root.mkpath("Empty.app");
     root.mkpath("target");
     QFile::link(root.filePath("target"), root.filePath("link"));
+    QFile::link(root.filePath("target"), root.filePath("linkAsFolder"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("fifo")).constData(), 0600), 0);
 
-    const FileObjList list{
-        item(root.filePath("empty"), 0, true),     item(root.filePath("emptyNotDir"), 0, false),
-        item(root.filePath("full"), 0, true),      item(root.filePath("hidden"), 0, true),
-        item(root.filePath("Tool.app"), 0, false), item(root.filePath("Old.APP"), 0, true),
-        item(root.filePath("link"), 0, true)};
+    auto link = item(root.filePath("link"), 0);
+    link->setIsSymbolicLink(true);
+    const FileObjList list{item(root.filePath("empty"), 0, true),
+                           item(root.filePath("emptyNotDir"), 0, false),
+                           item(root.filePath("full"), 0, true),
+                           item(root.filePath("hidden"), 0, true),
+                           item(root.filePath("Tool.app"), 0, true),
+                           item(root.filePath("Empty.app"), 0, true),
+                           link,
+                           item(root.filePath("linkAsFolder"), 0, true),
+                           item(root.filePath("fifo"), 0)};
     RemoveFileAndFolder worker;
     ASSERT_TRUE(run(worker, list));
-    const QStringList results{list[0]->failStr(), list[1]->failStr(), list[2]->failStr(), list[3]->failStr(),
-                              list[4]->failStr(), list[5]->failStr(), list[6]->failStr()};
-    EXPECT_EQ(results, (QStringList{"Success", "Fail", "Fail", "Fail", "Success", "Fail", "Success"}));
-    EXPECT_EQ(m_delegate.fails, 4);
+    QStringList results;
+    for (const FileObjPtr &obj : list)
+        results << obj->failStr();
+    EXPECT_EQ(results, (QStringList{"Success", "Fail", "Fail", "Fail", "Fail", "Success", "Success", "Fail",
+                                    "Success"}));
+    EXPECT_EQ(m_delegate.fails, 5);
     EXPECT_FALSE(root.exists("empty"));
     EXPECT_TRUE(root.exists("emptyNotDir"));
     EXPECT_TRUE(root.exists("full/x"));
     EXPECT_TRUE(root.exists("hidden/.dot"));
-    EXPECT_FALSE(root.exists("Tool.app")) << "removed with its contents";
-    EXPECT_TRUE(root.exists("Old.APP"));
+    EXPECT_TRUE(root.exists("Tool.app/Contents/MacOS/Tool"))
+        << "an .app folder is never removed with its contents";
+    EXPECT_FALSE(root.exists("Empty.app"));
     EXPECT_FALSE(QFileInfo(root.filePath("link")).isSymLink()) << "the link goes";
+    EXPECT_TRUE(QFileInfo(root.filePath("linkAsFolder")).isSymLink()) << "listed as a folder, found a link";
     EXPECT_TRUE(root.exists("target")) << "its target stays";
-    EXPECT_TRUE(toolCalls().isEmpty()) << "no folder is handed to the tool";
-    EXPECT_EQ(m_delegate.endItems.size(), 7);
+    EXPECT_FALSE(QFileInfo::exists(root.filePath("fifo")));
+    EXPECT_TRUE(toolCalls().isEmpty()) << "no folder, link or special file is handed to the tool";
+    EXPECT_EQ(m_delegate.endItems.size(), 9);
 }
 
-TEST_F(WorkerTest, RecordedSizeZeroRemovesDirectlyWithoutOverwriting)
+TEST_F(WorkerTest, EmptinessIsReadFromTheDiskWhenTheItemComesUp)
 {
     LogCapture log;
-    const QString notEmpty = makeFile(QStringLiteral("zero"), "still has content");
+    // Recorded empty when it was added, written to since: it is overwritten, not just unlinked.
+    const QString grown = makeFile(QStringLiteral("grown"), "written after adding");
+    const QString empty = makeFile(QStringLiteral("empty"), QByteArray());
     const QString missing = m_files.filePath(QStringLiteral("missing"));
     RemoveFileAndFolder worker;
-    const FileObjList list{item(notEmpty, 0), item(missing, 0)};
+    // A name mangled on its way here (a file panel hands out text, not bytes).
+    const QString mangled = m_files.filePath(QStringLiteral("Bewerbung-M") + QChar::ReplacementCharacter);
+    const FileObjList list{item(grown, 0), item(empty, 512), item(missing, 6), item(mangled, 6)};
     ASSERT_TRUE(run(worker, list));
-    EXPECT_FALSE(QFile::exists(notEmpty));
+    EXPECT_EQ(toolCalls(), QStringList{QStringLiteral("-fsvrz\t") + grown});
+    EXPECT_FALSE(QFile::exists(grown));
+    EXPECT_FALSE(QFile::exists(empty));
     EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
-    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
-    EXPECT_EQ(m_delegate.fails, 0) << "a failed direct removal is not reported as an erase failure";
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[3]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 2) << "a failed direct removal is a failure of the run";
+    EXPECT_EQ(log.lines().filter(QStringLiteral("may not have survived the way here")).size(), 1);
+    EXPECT_TRUE(log.contains(QStringLiteral("-------::") + grown));
+    EXPECT_TRUE(log.contains(QStringLiteral("rm file sec ") + empty));
+    EXPECT_TRUE(log.contains(missing + QStringLiteral(": No such file or directory")));
+}
+
+TEST_F(WorkerTest, ResultIsJudgedWhenTheChildHasEnded)
+{
+    // Each file's name says what the tool does with it.
+    installTool(QStringLiteral("case \"$2\" in\n"
+                               "*removes-fails*) rm -f -- \"$2\"; exit 1;;\n"
+                               "*keeps*) exit 0;;\n"
+                               "*) rm -f -- \"$2\";;\n"
+                               "esac\n"));
+    LogCapture log;
+    const FileObjList list{item(makeFile("removes-fails"), 6), item(makeFile("keeps"), 6),
+                           item(makeFile("ok"), 6)};
+    std::vector<QString> order;
+    struct OrderDelegate : RecordingDelegate
+    {
+        std::vector<QString> *order;
+        void haveFailEraser() override
+        {
+            RecordingDelegate::haveFailEraser();
+            order->push_back(QStringLiteral("fail"));
+        }
+        void removeProgress(float percent, const QString &path) override
+        {
+            RecordingDelegate::removeProgress(percent, path);
+            order->push_back(QFileInfo(path).fileName());
+        }
+    } delegate;
+    delegate.order = &order;
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&delegate);
+    worker.benginToTraskWithArr(list);
+    ASSERT_TRUE(waitUntil([&] { return delegate.ends > 0; }));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail")) << "gone, but the tool said it failed";
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail")) << "the tool said yes, the file is still there";
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(order, (std::vector<QString>{"removes-fails", "fail", "keeps", "fail", "ok"}));
+    EXPECT_TRUE(log.contains(QStringLiteral("srm ended with status 1 for ") + list[0]->url()));
+    EXPECT_TRUE(log.contains(list[1]->url() + QStringLiteral(" is still there after srm ended")));
+}
+
+TEST_F(WorkerTest, NothingOutsideTheListIsReachedThroughALinkOrAMountRefusal)
+{
+    // A folder on the item's way was swapped for a link after the list was made.
+    QDir root(m_files.path());
+    root.mkpath("outside");
+    const QString victim = makeFile("outside/file", "keep me");
+    const QString victimEmpty = makeFile("outside/empty", QByteArray());
+    QFile::link(root.filePath("outside"), root.filePath("sub"));
+    const QString refused = makeFile("refused", "keep me too");
+    auto leftAlone = item(refused, 11);
+    leftAlone->setRefusal(refused + QStringLiteral(" is a mount point of another file system; left alone"));
+    LogCapture log;
+    const FileObjList list{item(root.filePath("sub/file"), 7), item(root.filePath("sub/empty"), 0),
+                           leftAlone};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    for (const FileObjPtr &obj : list)
+        EXPECT_EQ(obj->failStr(), QStringLiteral("Fail")) << obj->url().toStdString();
+    EXPECT_EQ(m_delegate.fails, 3);
+    EXPECT_TRUE(QFile::exists(victim));
+    EXPECT_TRUE(QFile::exists(victimEmpty));
+    EXPECT_TRUE(QFile::exists(refused));
     EXPECT_TRUE(toolCalls().isEmpty());
-    EXPECT_TRUE(log.contains(QStringLiteral("-------::") + notEmpty));
-    EXPECT_TRUE(log.contains(QStringLiteral("rm file sec ") + notEmpty));
-    EXPECT_TRUE(log.contains(QStringLiteral("rm file fail ") + missing));
+    EXPECT_TRUE(log.contains(root.filePath("sub/file") +
+                             QStringLiteral(": a folder on its way is a link or not a folder; left alone")));
+    EXPECT_TRUE(log.contains(leftAlone->refusal()));
+}
+
+TEST_F(WorkerTest, NamesThatAreNotTextReachTheToolAndTheRemovalByteForByte)
+{
+    const QByteArray folder = QFile::encodeName(m_files.path());
+    const QByteArray withContent = folder + "/Bewerbung-M\xFCller.txt";
+    const QByteArray emptyOne = folder + "/leer-\xE4.txt";
+    for (const QByteArray &name : {withContent, emptyOne}) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        const bool written = name != withContent || ::write(fd, "secret", 6) == 6;
+        ::close(fd);
+        ASSERT_TRUE(written);
+    }
+    const FileObjList list{item(NativePath::decode(withContent), 6), item(NativePath::decode(emptyOne), 0)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    struct stat info
+    {
+    };
+    EXPECT_NE(::lstat(withContent.constData(), &info), 0);
+    EXPECT_NE(::lstat(emptyOne.constData(), &info), 0);
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Success"));
+    QFile calls(m_log);
+    calls.open(QIODevice::ReadOnly);
+    EXPECT_EQ(calls.readAll(), "-fsvrz\t" + withContent + "\n") << "the tool got the very bytes";
 }
 
 TEST_F(WorkerTest, CancelDuringAChildEndsWithTheItemsProcessedSoFar)
@@ -379,7 +495,7 @@ TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
 
 TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
 {
-    // The check runs while the tool works: a fast tool may already have removed the file.
+    // A tool that is done at once: its end still decides, and the file is gone by then.
     struct InstantRunner : ProcessRunner
     {
         bool launch(const QString &, const QStringList &arguments) override
@@ -523,31 +639,56 @@ TEST_F(WorkerTest, TwoWorkersEachStepOnlyOnTheirOwnChild)
         EXPECT_FALSE(QFile::exists(obj->url())) << "its child was not cut short by the other worker's";
 }
 
-TEST_F(WorkerTest, ImmutableFileLosesTheMarkBeforeTheToolRuns)
+namespace {
+// Sets or clears the immutable attribute; false where the file system or the user cannot.
+bool setImmutable(const QString &path, bool on)
 {
-    const QString path = makeFile(QStringLiteral("locked"));
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     int flags = 0;
-    bool set = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (set) {
-        flags |= FS_IMMUTABLE_FL;
-        set = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     }
     if (fd >= 0)
         ::close(fd);
-    if (!set)
+    return done;
+}
+} // namespace
+
+TEST_F(WorkerTest, ImmutableFileLosesTheMarkBeforeTheToolRuns)
+{
+    const QString path = makeFile(QStringLiteral("locked"));
+    if (!setImmutable(path, true))
         GTEST_SKIP() << "cannot set the immutable attribute here (needs root on a file system that has it)";
     RemoveFileAndFolder worker;
     const bool ended = run(worker, {item(path, 6)});
     const bool removed = !QFile::exists(path);
-    if (!removed) { // never leave an undeletable file behind
-        const int again = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        flags &= ~FS_IMMUTABLE_FL;
-        ::ioctl(again, FS_IOC_SETFLAGS, &flags);
-        ::close(again);
-    }
+    if (!removed) // never leave an undeletable file behind
+        setImmutable(path, false);
     ASSERT_TRUE(ended);
     EXPECT_TRUE(removed) << "the tool could remove it, so the mark was gone";
+}
+
+TEST_F(WorkerTest, AFileThatCannotBeRemovedIsNotOverwrittenEither)
+{
+    QDir(m_files.path()).mkpath(QStringLiteral("locked"));
+    const QString path = makeFile(QStringLiteral("locked/kept"));
+    if (!setImmutable(m_files.filePath(QStringLiteral("locked")), true))
+        GTEST_SKIP() << "cannot set the immutable attribute here (needs root on a file system that has it)";
+    LogCapture log;
+    RemoveFileAndFolder worker;
+    const FileObjList list{item(path, 6)};
+    const bool ended = run(worker, list);
+    setImmutable(m_files.filePath(QStringLiteral("locked")), false);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(toolCalls().isEmpty());
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(m_delegate.fails, 1);
+    EXPECT_TRUE(log.contains(QStringLiteral("--没有权限--------") + path));
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("secret"));
 }
 
 TEST_F(WorkerTest, PermissionCheckMakesUnwritableFilesWritableAndNeverBlocks)

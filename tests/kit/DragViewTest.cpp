@@ -2,6 +2,7 @@
 #include "DragViewDelegate.h"
 
 #include "common/TestSupport.h"
+#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,36 @@ TEST(DragView, UriListDeliversLocalAbsolutePathsInOrder)
                                              QStringLiteral("/home/ann/a.txt"), QStringLiteral("/home/ann/a.txt")}))
         << "remote entries left out; folders and repeats kept for the owner to judge";
     EXPECT_TRUE(f.log.lines().isEmpty());
+}
+
+TEST(DragView, PathsKeepTheBytesTheirAddressesCarry)
+{
+    Fixture f;
+    // Handed over raw, as a drop from another program arrives (setData would parse it first).
+    struct RawDrop : QMimeData
+    {
+        QByteArray lines;
+        QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+        QVariant retrieveData(const QString &, QMetaType) const override { return lines; }
+    };
+    auto data = std::make_unique<RawDrop>();
+    data->lines = QByteArray("file:///home/ann/Bewerbung-M%FCller.txt\r\n"
+                             "file:///home/ann/raw-\xE4 sent.txt\n"
+                             "file:////\r\n"
+                             "file:///tmp%2F..\r\n"
+                             "file:///tmp/%2e/\r\n"
+                             "file:///tmp/nul%00name\r\n"
+                             "file:///home/ann/%C3%A9t%C3%A9\r\n");
+    ASSERT_TRUE(f.view.performDragOperation(data.get()));
+    ASSERT_EQ(f.owner.drops.size(), 1);
+    QList<QByteArray> bytes;
+    for (const QString &path : f.owner.drops[0])
+        bytes << NativePath::encode(path).value_or("(not encodable)");
+    EXPECT_EQ(bytes, (QList<QByteArray>{"/home/ann/Bewerbung-M\xFCller.txt", "/home/ann/raw-\xE4 sent.txt",
+                                        "//", "/tmp/..", "/tmp/./", "/home/ann/\xC3\xA9t\xC3\xA9"}))
+        << "the spellings of the root folder reach the owner as they are, for it to refuse; a NUL names "
+           "nothing";
+    EXPECT_EQ(f.owner.drops[0].last(), QString::fromUtf8("/home/ann/\xC3\xA9t\xC3\xA9"));
 }
 
 TEST(DragView, DropWithNothingUsableIsRefused)

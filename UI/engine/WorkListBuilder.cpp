@@ -1,0 +1,282 @@
+#include "WorkListBuilder.h"
+
+#include "AnchoredPath.h"
+#include "platform/NativePath.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// What the builder needs to know of one entry, read without following it.
+struct Entry
+{
+    QByteArray name;
+    mode_t mode = 0;
+    qint64 size = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool isMountRoot = false;
+    int error = 0; // why it could not be examined, when it could not
+};
+
+bool examine(int folderFd, const char *name, int flags, Entry &entry)
+{
+    struct statx info
+    {
+    };
+    if (::statx(folderFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE, &info) == 0) {
+        entry.mode = info.stx_mode;
+        entry.size = qint64(info.stx_size);
+        entry.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+        entry.inode = ino_t(info.stx_ino);
+        entry.isMountRoot = (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                            (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+        return true;
+    }
+    if (errno != ENOSYS)
+        return false;
+    struct stat plain
+    {
+    };
+    if (::fstatat(folderFd, name, &plain, flags | AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    entry.mode = plain.st_mode;
+    entry.size = qint64(plain.st_size);
+    entry.device = plain.st_dev;
+    entry.inode = plain.st_ino;
+    return true;
+}
+
+// The folder's entries in the order the file system gives them, each examined where it stands.
+std::vector<Entry> readEntries(int folderFd)
+{
+    std::vector<Entry> entries;
+    const int own = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = own >= 0 ? ::fdopendir(own) : nullptr;
+    if (!dir) {
+        if (own >= 0)
+            ::close(own);
+        return entries;
+    }
+    while (const dirent *d = ::readdir(dir)) {
+        const QByteArray name(d->d_name);
+        if (name == "." || name == "..")
+            continue;
+        Entry entry;
+        entry.name = name;
+        if (!examine(folderFd, d->d_name, 0, entry)) {
+            if (errno == ENOENT)
+                continue; // gone meanwhile: nothing to list
+            entry.error = errno;
+        }
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+QString childPath(const QString &folder, const QByteArray &name)
+{
+    const QString decoded = NativePath::decode(name);
+    return folder.endsWith(QLatin1Char('/')) ? folder + decoded : folder + QLatin1Char('/') + decoded;
+}
+
+FileObjPtr makeItem(const QString &path, const Entry &entry, bool isSSD)
+{
+    auto item = std::make_shared<FileObj>();
+    const QString name = NativePath::decode(entry.name);
+    const bool isDir = S_ISDIR(entry.mode);
+    item->setName(name);
+    item->setUrl(path);
+    item->setSize(entry.size);
+    item->setType(isDir ? QStringLiteral("Folder") : QFileInfo(name).suffix());
+    item->setIsDir(isDir);
+    item->setIsSelect(true);
+    item->setIsSymbolicLink(S_ISLNK(entry.mode));
+    // Everything listed lies on the chosen folder's own file system, so on its drive.
+    item->setIsSSD(isSSD);
+    return item;
+}
+
+// One folder on the way down: its record, its path, its identity and what is still to list.
+struct Frame
+{
+    FileObjPtr item;
+    QString path;
+    dev_t device;
+    ino_t inode;
+    std::vector<Entry> entries;
+    size_t next = 0;
+};
+
+QSet<QByteArray> readMountPoints()
+{
+    QSet<QByteArray> points;
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    if (!file.open(QIODevice::ReadOnly))
+        return points;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5)
+            continue;
+        // Spaces, tabs, newlines and backslashes in the path are written as octal escapes.
+        const QByteArray &escaped = fields.at(4);
+        QByteArray point;
+        for (qsizetype i = 0; i < escaped.size(); ++i) {
+            if (escaped.at(i) == '\\' && i + 3 < escaped.size()) {
+                bool ok = false;
+                const int value = escaped.mid(i + 1, 3).toInt(&ok, 8);
+                if (ok) {
+                    point.append(char(value));
+                    i += 3;
+                    continue;
+                }
+            }
+            point.append(escaped.at(i));
+        }
+        points.insert(point);
+    }
+    return points;
+}
+
+QByteArray cleanBytes(const QString &path)
+{
+    QList<QByteArray> parts = NativePath::encodeOrEmpty(path).split('/');
+    parts.removeAll(QByteArray());
+    parts.removeAll(QByteArrayLiteral("."));
+    return '/' + parts.join('/');
+}
+
+} // namespace
+
+WorkListBuilder::WorkListBuilder()
+{
+    struct stat root
+    {
+    };
+    if (::stat("/", &root) == 0) {
+        m_rootDevice = root.st_dev;
+        m_rootInode = root.st_ino;
+    }
+    struct statx rootAttributes
+    {
+    };
+    m_knowsMountRoots = ::statx(AT_FDCWD, "/", AT_NO_AUTOMOUNT, STATX_TYPE, &rootAttributes) == 0 &&
+                        (rootAttributes.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT);
+    if (!m_knowsMountRoots)
+        m_mountPoints = readMountPoints();
+}
+
+QString WorkListBuilder::mountPointRefusal(const QString &path)
+{
+    return path + QStringLiteral(" is a mount point of another file system; left alone");
+}
+
+FileObjList WorkListBuilder::build(const FileObjList &chosen) const
+{
+    FileObjList work;
+    for (const FileObjPtr &item : chosen) {
+        if (item->isDir() && !item->isSymbolicLink())
+            expandFolder(item, work);
+        work.append(item);
+    }
+    return work;
+}
+
+void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workList) const
+{
+    AnchoredPath anchored(folder->url());
+    int currentFd = anchored.openFolder();
+    if (currentFd < 0)
+        return; // not a folder (any more), or not one reached without a link: the worker decides
+    Entry top;
+    if (!examine(currentFd, "", AT_EMPTY_PATH, top) || isRoot(top.device, top.inode)) {
+        ::close(currentFd);
+        return;
+    }
+    const dev_t device = top.device;
+    const bool isSSD = folder->isSSD();
+
+    // Depth first with one open folder at a time, however deep the tree: going down opens the
+    // entry relative to its folder, going up opens ".." and checks it is the folder we came from.
+    std::vector<Frame> stack;
+    stack.push_back(Frame{folder, folder->url(), top.device, top.inode, readEntries(currentFd)});
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.next == frame.entries.size()) {
+            const FileObjPtr finished = frame.item;
+            stack.pop_back();
+            if (stack.empty())
+                break;
+            const int parentFd = ::openat(currentFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(currentFd);
+            currentFd = parentFd;
+            Entry parent;
+            if (currentFd < 0 || !examine(currentFd, "", AT_EMPTY_PATH, parent) ||
+                parent.device != stack.back().device || parent.inode != stack.back().inode) {
+                // The tree was moved while it was listed: what is not listed stays, and its
+                // folders fail as not empty.
+                if (currentFd >= 0)
+                    ::close(currentFd);
+                return;
+            }
+            workList.append(finished);
+            continue;
+        }
+
+        const Entry entry = frame.entries[frame.next++];
+        const QString path = childPath(frame.path, entry.name);
+        FileObjPtr item = makeItem(path, entry, isSSD);
+        if (entry.error != 0) {
+            item->setRefusal(path + QStringLiteral(": ") +
+                             QString::fromLocal8Bit(std::strerror(entry.error)) +
+                             QStringLiteral("; left alone"));
+            workList.append(item);
+            continue;
+        }
+        const bool mountPoint = entry.device != device || entry.isMountRoot ||
+                                (!m_knowsMountRoots && m_mountPoints.contains(cleanBytes(path)));
+        if (mountPoint || (S_ISDIR(entry.mode) && isRoot(entry.device, entry.inode))) {
+            item->setRefusal(mountPointRefusal(path));
+            workList.append(item);
+            continue;
+        }
+        if (!S_ISDIR(entry.mode)) {
+            workList.append(item);
+            continue;
+        }
+        const int childFd =
+            ::openat(currentFd, entry.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        Entry opened;
+        if (childFd < 0 || !examine(childFd, "", AT_EMPTY_PATH, opened) || opened.device != entry.device ||
+            opened.inode != entry.inode) {
+            // Unreadable, or swapped since it was examined: listed as it was seen; the worker
+            // removes it only if it is an empty folder then.
+            if (childFd >= 0)
+                ::close(childFd);
+            workList.append(item);
+            continue;
+        }
+        std::vector<Entry> entries = readEntries(childFd);
+        if (entries.empty()) {
+            ::close(childFd);
+            workList.append(item);
+            continue;
+        }
+        ::close(currentFd);
+        currentFd = childFd;
+        stack.push_back(Frame{item, path, entry.device, entry.inode, std::move(entries)});
+    }
+    ::close(currentFd);
+}
