@@ -3,6 +3,7 @@
 #include "AnchoredPath.h"
 #include "platform/NativePath.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -150,17 +151,23 @@ QSet<QByteArray> readMountPoints()
     return points;
 }
 
-QByteArray cleanBytes(const QString &path)
+bool kernelMarksMountRoots()
 {
-    QList<QByteArray> parts = NativePath::encodeOrEmpty(path).split('/');
-    parts.removeAll(QByteArray());
-    parts.removeAll(QByteArrayLiteral("."));
-    return '/' + parts.join('/');
+    struct statx root
+    {
+    };
+    return ::statx(AT_FDCWD, "/", AT_NO_AUTOMOUNT, STATX_TYPE, &root) == 0 &&
+           (root.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT);
 }
 
 } // namespace
 
 WorkListBuilder::WorkListBuilder()
+    : WorkListBuilder(kernelMarksMountRoots() ? MountPoints::Marked : MountPoints::ByTable)
+{
+}
+
+WorkListBuilder::WorkListBuilder(MountPoints mountPoints) : m_mountPointSource(mountPoints)
 {
     struct stat root
     {
@@ -169,13 +176,8 @@ WorkListBuilder::WorkListBuilder()
         m_rootDevice = root.st_dev;
         m_rootInode = root.st_ino;
     }
-    struct statx rootAttributes
-    {
-    };
-    m_knowsMountRoots = ::statx(AT_FDCWD, "/", AT_NO_AUTOMOUNT, STATX_TYPE, &rootAttributes) == 0 &&
-                        (rootAttributes.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT);
-    if (!m_knowsMountRoots)
-        m_mountPoints = readMountPoints();
+    if (m_mountPointSource == MountPoints::ByTable)
+        m_mountPointPaths = readMountPoints();
 }
 
 QString WorkListBuilder::mountPointRefusal(const QString &path)
@@ -245,8 +247,12 @@ void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workLi
             workList.append(item);
             continue;
         }
-        const bool mountPoint = entry.device != device || entry.isMountRoot ||
-                                (!m_knowsMountRoots && m_mountPoints.contains(cleanBytes(path)));
+        // The table lists paths without links, as every path here is.
+        const bool mountPoint =
+            entry.device != device ||
+            (m_mountPointSource == MountPoints::Marked
+                 ? entry.isMountRoot
+                 : m_mountPointPaths.contains(NativePath::encodeOrEmpty(QDir::cleanPath(path))));
         if (mountPoint || (S_ISDIR(entry.mode) && isRoot(entry.device, entry.inode))) {
             item->setRefusal(mountPointRefusal(path));
             workList.append(item);

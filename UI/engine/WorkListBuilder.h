@@ -21,7 +21,13 @@
 class WorkListBuilder
 {
 public:
+    // How mount points are recognised: the kernel marks the root of every mount (Linux 5.8 and
+    // later), or, before that, their paths are looked up in this process's mount table.
+    enum class MountPoints { Marked, ByTable };
+
+    // Uses the marks when the kernel gives them.
     WorkListBuilder();
+    explicit WorkListBuilder(MountPoints mountPoints);
 
     // The work list for the chosen items, in their order.
     FileObjList build(const FileObjList &chosen) const;
@@ -37,7 +43,6 @@ private:
 
     dev_t m_rootDevice = 0;
     ino_t m_rootInode = 0;
-    // Mount points by path, for kernels whose statx cannot say that an entry is one.
-    QSet<QByteArray> m_mountPoints;
-    bool m_knowsMountRoots = true;
+    MountPoints m_mountPointSource = MountPoints::Marked;
+    QSet<QByteArray> m_mountPointPaths;
 };

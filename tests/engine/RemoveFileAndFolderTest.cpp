@@ -33,6 +33,7 @@ using testsupport::waitUntil;
 struct RecordingDelegate : RemoveFileAndFolderDelegate
 {
     std::vector<std::pair<float, QString>> progress;
+    QStringList events; // the names of the items shown, and "fail", in the order they came
     int fails = 0;
     int ends = 0;
     FileObjList endItems;
@@ -49,10 +50,15 @@ struct RecordingDelegate : RemoveFileAndFolderDelegate
     void removeProgress(float percent, const QString &path) override
     {
         progress.emplace_back(percent, path);
+        events << QFileInfo(path).fileName();
         if (onProgress)
             onProgress(percent);
     }
-    void haveFailEraser() override { ++fails; }
+    void haveFailEraser() override
+    {
+        ++fails;
+        events << QStringLiteral("fail");
+    }
 };
 
 // A temporary bundle whose "srm" is a shell script that logs its arguments (one line each, the
@@ -299,30 +305,12 @@ TEST_F(WorkerTest, ResultIsJudgedWhenTheChildHasEnded)
     LogCapture log;
     const FileObjList list{item(makeFile("removes-fails"), 6), item(makeFile("keeps"), 6),
                            item(makeFile("ok"), 6)};
-    std::vector<QString> order;
-    struct OrderDelegate : RecordingDelegate
-    {
-        std::vector<QString> *order;
-        void haveFailEraser() override
-        {
-            RecordingDelegate::haveFailEraser();
-            order->push_back(QStringLiteral("fail"));
-        }
-        void removeProgress(float percent, const QString &path) override
-        {
-            RecordingDelegate::removeProgress(percent, path);
-            order->push_back(QFileInfo(path).fileName());
-        }
-    } delegate;
-    delegate.order = &order;
     RemoveFileAndFolder worker;
-    worker.setDelegate(&delegate);
-    worker.benginToTraskWithArr(list);
-    ASSERT_TRUE(waitUntil([&] { return delegate.ends > 0; }));
+    ASSERT_TRUE(run(worker, list));
     EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail")) << "gone, but the tool said it failed";
     EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail")) << "the tool said yes, the file is still there";
     EXPECT_EQ(list[2]->failStr(), QStringLiteral("Success"));
-    EXPECT_EQ(order, (std::vector<QString>{"removes-fails", "fail", "keeps", "fail", "ok"}));
+    EXPECT_EQ(m_delegate.events, (QStringList{"removes-fails", "fail", "keeps", "fail", "ok"}));
     EXPECT_TRUE(log.contains(QStringLiteral("srm ended with status 1 for ") + list[0]->url()));
     EXPECT_TRUE(log.contains(list[1]->url() + QStringLiteral(" is still there after srm ended")));
 }

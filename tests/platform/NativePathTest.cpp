@@ -3,12 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 TEST(NativePath, EveryByteSurvivesTheTripThroughText)
 {
@@ -43,29 +37,4 @@ TEST(NativePath, TextThatNoPathCanHoldIsRefused)
     EXPECT_EQ(NativePath::encodeOrEmpty(QStringLiteral("/tmp/") + QChar(0xD800)), QByteArray());
     EXPECT_EQ(NativePath::encode(QString::fromUtf8("/tmp/\xC3\xA9")),
               std::optional<QByteArray>("/tmp/\xC3\xA9"));
-}
-
-TEST(NativePath, ANameReadFromTheDiskOpensTheSameFile)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QByteArray folder = QFile::encodeName(dir.path());
-    const QByteArray name = "Bewerbung-M\xFCller.txt";
-    const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    DIR *listing = ::opendir(folder.constData());
-    ASSERT_NE(listing, nullptr);
-    QString found;
-    while (const dirent *entry = ::readdir(listing)) {
-        if (entry->d_name[0] != '.')
-            found = NativePath::decode(QByteArray(entry->d_name));
-    }
-    ::closedir(listing);
-    const QString path = NativePath::decode(folder) + QLatin1Char('/') + found;
-    struct stat info
-    {
-    };
-    EXPECT_EQ(::lstat(NativePath::encodeOrEmpty(path).constData(), &info), 0);
-    EXPECT_NE(::lstat(QFile::encodeName(path).constData(), &info), 0);
 }
