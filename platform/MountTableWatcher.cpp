@@ -9,7 +9,7 @@
 namespace {
 
 // Mountinfo escapes blanks and backslashes in paths as octal.
-QString unescape(const QByteArray &field)
+QByteArray unescape(const QByteArray &field)
 {
     QByteArray out;
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -24,7 +24,7 @@ QString unescape(const QByteArray &field)
         }
         out.append(field.at(i));
     }
-    return QFile::decodeName(out);
+    return out;
 }
 
 } // namespace
@@ -67,11 +67,22 @@ QStringList MountTableWatcher::localVolumePaths(const QByteArray &mountInfo)
             continue;
         if (!fields.at(separator + 2).startsWith("/dev/"))
             continue;
-        const QString mountPoint = unescape(fields.at(4));
+        const QString mountPoint = QFile::decodeName(unescape(fields.at(4)));
         if (!paths.contains(mountPoint))
             paths << mountPoint;
     }
     return paths;
+}
+
+QSet<QByteArray> MountTableWatcher::mountPoints(const QByteArray &mountInfo)
+{
+    QSet<QByteArray> points;
+    for (const QByteArray &line : mountInfo.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() >= 5)
+            points.insert(unescape(fields.at(4)));
+    }
+    return points;
 }
 
 QStringList MountTableWatcher::mountedLocalVolumePaths() const

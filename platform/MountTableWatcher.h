@@ -3,6 +3,7 @@
 #include "platform/VolumeEventSource.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 
@@ -26,6 +27,8 @@ public:
 
     // Mount points of a mountinfo text backed by a block device, in table order.
     static QStringList localVolumePaths(const QByteArray &mountInfo);
+    // Every mount point of a mountinfo text, with the exact bytes of its path.
+    static QSet<QByteArray> mountPoints(const QByteArray &mountInfo);
     // Compares the table with the last one read and announces the differences.
     void rescan();
 

@@ -1,6 +1,7 @@
 #include "WorkListBuilder.h"
 
 #include "AnchoredPath.h"
+#include "platform/MountTableWatcher.h"
 #include "platform/NativePath.h"
 
 #include <QDir>
@@ -121,36 +122,6 @@ struct Frame
     size_t next = 0;
 };
 
-QSet<QByteArray> readMountPoints()
-{
-    QSet<QByteArray> points;
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    if (!file.open(QIODevice::ReadOnly))
-        return points;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 5)
-            continue;
-        // Spaces, tabs, newlines and backslashes in the path are written as octal escapes.
-        const QByteArray &escaped = fields.at(4);
-        QByteArray point;
-        for (qsizetype i = 0; i < escaped.size(); ++i) {
-            if (escaped.at(i) == '\\' && i + 3 < escaped.size()) {
-                bool ok = false;
-                const int value = escaped.mid(i + 1, 3).toInt(&ok, 8);
-                if (ok) {
-                    point.append(char(value));
-                    i += 3;
-                    continue;
-                }
-            }
-            point.append(escaped.at(i));
-        }
-        points.insert(point);
-    }
-    return points;
-}
-
 bool kernelMarksMountRoots()
 {
     struct statx root
@@ -176,8 +147,11 @@ WorkListBuilder::WorkListBuilder(MountPoints mountPoints) : m_mountPointSource(m
         m_rootDevice = root.st_dev;
         m_rootInode = root.st_ino;
     }
-    if (m_mountPointSource == MountPoints::ByTable)
-        m_mountPointPaths = readMountPoints();
+    if (m_mountPointSource == MountPoints::ByTable) {
+        QFile table(QStringLiteral("/proc/self/mountinfo"));
+        if (table.open(QIODevice::ReadOnly))
+            m_mountPointPaths = MountTableWatcher::mountPoints(table.readAll());
+    }
 }
 
 QString WorkListBuilder::mountPointRefusal(const QString &path)

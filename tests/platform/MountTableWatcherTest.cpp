@@ -27,6 +27,10 @@ TEST(MountTableWatcher, localVolumesAreThoseOnBlockDevicesInTableOrder)
     EXPECT_EQ(MountTableWatcher::localVolumePaths(kTable),
               (QStringList{QStringLiteral("/"), QStringLiteral("/media/me/My Stick")}));
     EXPECT_TRUE(MountTableWatcher::localVolumePaths("garbage line\n\n").isEmpty());
+    EXPECT_EQ(
+        MountTableWatcher::mountPoints(kTable + "42 22 8:2 /x /mnt/M\xFC\\134 rw - ext4 /dev/sda2 rw\n"),
+        (QSet<QByteArray>{"/", "/proc", "/media/me/My Stick", "/run/user/1000", "/mnt/M\xFC\\"}))
+        << "every mount point, whatever lies below it, with its own bytes";
 }
 
 TEST(MountTableWatcher, changesOfTheTableBecomeMountAndUnmountEvents)
