@@ -129,6 +129,9 @@ bool SpawnedProcessRunner::reap()
         return false;
     m_pid = -1;
     if (m_watcher) {
+        // Off before its descriptor closes, or the event loop would go on polling a closed one.
+        if (auto *notifier = qobject_cast<QSocketNotifier *>(m_watcher))
+            notifier->setEnabled(false);
         m_watcher->disconnect(this);
         m_watcher->deleteLater();
         m_watcher = nullptr;
