@@ -118,16 +118,28 @@ void RowStyledTableView::currentChanged(const QModelIndex &current, const QModel
         Q_EMIT currentRowChanged(current.row());
 }
 
-void RowStyledTableView::reset()
+void RowStyledTableView::setModel(QAbstractItemModel *model)
 {
-    // Owners reload the whole list for every change; the keyboard keeps its row through that.
-    const int row = keyboardRow();
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    QTableView::reset();
-    if (row < 0 || !model() || row >= model()->rowCount(rootIndex()) || !selectionModel())
+    if (QAbstractItemModel *old = this->model())
+        disconnect(old, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    if (!model)
         return;
-    const QSignalBlocker quiet(selectionModel());
-    selectionModel()->setCurrentIndex(model()->index(row, column, rootIndex()), QItemSelectionModel::NoUpdate);
+    // Owners reload the whole list for every change. Connected after the view and its selection
+    // model, which both forget the current row on a reset, so the keyboard gets it back last.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_keptRow = keyboardRow();
+        m_keptColumn = currentIndex().isValid() ? currentIndex().column() : 0;
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        const int row = m_keptRow;
+        m_keptRow = -1;
+        QAbstractItemModel *items = this->model();
+        if (row < 0 || !items || row >= items->rowCount(rootIndex()) || !selectionModel())
+            return;
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(items->index(row, m_keptColumn, rootIndex()), QItemSelectionModel::NoUpdate);
+    });
 }
 
 void RowStyledTableView::keyPressEvent(QKeyEvent *event)

@@ -23,7 +23,7 @@ public:
     // The row the keyboard is on (-1 for none); it survives the owner's reloads.
     int keyboardRow() const;
     // A model reset (the owner's reload) keeps the keyboard's row where it still exists.
-    void reset() override;
+    void setModel(QAbstractItemModel *model) override;
 
 signals:
     // The keyboard, or a press of either button, moved to another row: owners store it as the
@@ -59,6 +59,8 @@ private:
 
     RowStyle m_rowStyle;
     HeaderCellView *m_headerCellView = nullptr;
+    int m_keptRow = -1;
+    int m_keptColumn = 0;
     int m_rowNum = 0;
 };
 
