@@ -141,6 +141,7 @@ TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     content->setGeometry(contentRectForFrameRect(QRectF(rect())).toRect());
     m_contentView = content;
     m_edge = new TCWindowEdge(this);
+    setFocusPolicy(Qt::ClickFocus);
     raiseButtons();
     setWindowIcon(ImageLibrary::applicationIcon());
 
@@ -686,6 +687,11 @@ void TCImageWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     raiseButtons();
+    // The window itself holds the focus until the person moves it with Tab or a click: no control
+    // shows a focus ring it was never given, and Return reaches the default button, not whichever
+    // button came first.
+    if (!focusWidget())
+        setFocus(Qt::OtherFocusReason);
 }
 
 bool TCImageWindow::pressKeyEquivalent(int key)
