@@ -311,7 +311,8 @@ void MainWindowController::buildListPane()
                 tableViewShouldSelectRow(row);
         },
         Qt::QueuedConnection);
-    connect(m_valueTableView, &RowStyledTableView::toggleRowRequested, this, [this](int row) { selectListButton(row); });
+    connect(m_valueTableView, &RowStyledTableView::toggleRowRequested, this,
+            [this](int row) { selectListButton(row); });
 
     // The bar under the list: empty the list, add more, erase.
     auto *bar = new QWidget(m_listTableView);

@@ -5,8 +5,8 @@
 #include "DialogLayout.h"
 #include "TCImageWindow.h"
 #include "TCWindowButton.h"
-#include "TitleBarDressing.h"
 #include "Theme.h"
+#include "TitleBarDressing.h"
 #include "VQHandButton.h"
 #include "platform/Workspace.h"
 

@@ -17,7 +17,6 @@
 #include <functional>
 #include <optional>
 
-
 // The modal window that tells whether a newer build exists. When the window is first built a
 // worker thread probes the network and fetches the version list named by the link "IniURL"; its
 // outcome is handed to the main thread, which compares the builds and switches the window from

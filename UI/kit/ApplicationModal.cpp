@@ -21,11 +21,7 @@ class ModalWindowWatcher : public QObject
 {
 public:
     // Not the window's child: it must still be there to end the session when the window dies.
-    explicit ModalWindowWatcher(QWidget *window)
-        : m_window(window)
-    {
-        window->installEventFilter(this);
-    }
+    explicit ModalWindowWatcher(QWidget *window) : m_window(window) { window->installEventFilter(this); }
 
     void detach()
     {
@@ -56,7 +52,8 @@ protected:
             break;
         case QEvent::WindowStateChange:
             if (m_window->windowState().testFlag(Qt::WindowMinimized))
-                QMetaObject::invokeMethod(this, [this] { restore(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this] { restore(); }, Qt::QueuedConnection);
             break;
         default:
             break;

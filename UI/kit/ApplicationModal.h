@@ -9,9 +9,9 @@ class QEventLoop;
 
 // The application's modal loops: a window runs modally until stopModal() ends the innermost loop,
 // or until the window itself goes away by whatever road (closed or hidden: as soon as events are
-// next handled; destroyed: at once): a loop never outlives the window that would end it. Loops nest; the window that opened one stays modal until
-// it ends. A window run modally becomes a dialog of the window that was active, so the desktop
-// keeps it above that window; while its loop runs it cannot stay minimised.
+// next handled; destroyed: at once): a loop never outlives the window that would end it. Loops nest; the
+// window that opened one stays modal until it ends. A window run modally becomes a dialog of the window that
+// was active, so the desktop keeps it above that window; while its loop runs it cannot stay minimised.
 class ApplicationModal
 {
 public:

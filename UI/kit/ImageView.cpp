@@ -4,8 +4,7 @@
 
 #include <QPainter>
 
-ImageView::ImageView(QWidget *parent)
-    : QLabel(parent)
+ImageView::ImageView(QWidget *parent) : QLabel(parent)
 {
     setScaledContents(true);
 }

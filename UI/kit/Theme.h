@@ -48,7 +48,10 @@ inline QColor windowButtonDisabledColor() { return rgb(234, 234, 234); }
 inline QColor windowButtonRimColor() { return rgb(0, 0, 0, 0.16); }
 inline QColor windowButtonSymbolColor() { return rgb(72, 28, 24, 0.8); }
 // The hairline along every window's outline.
-inline QColor windowEdgeColor() { return rgb(0, 0, 0, 0.22); }
+inline QColor windowEdgeColor()
+{
+    return rgb(0, 0, 0, 0.22);
+}
 // The application's icon, among the bundle's images; windows carry it.
 inline const char *const kApplicationIconImage = "ostrivan-nullwell";
 // The ring a focused text or image button draws inside its edge: blue on a light fill, white on

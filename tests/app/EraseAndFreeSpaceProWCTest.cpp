@@ -242,7 +242,8 @@ TEST_F(EraseAndFreeSpaceProWCTest, TheDesktopsCloseAndTheKeysAnswerEachPane)
     dialogs::desktopClose(controller.window());
     EXPECT_TRUE(controller.window()->isVisible()) << "a wipe under way keeps its window";
     EXPECT_TRUE(ApplicationModal::isRunningModal());
-    EXPECT_EQ(wipe.calls, (QStringList{QStringLiteral("doEraserButtonClick"), QStringLiteral("cancelEraserButtonAction")}));
+    EXPECT_EQ(wipe.calls, (QStringList{QStringLiteral("doEraserButtonClick"),
+                                       QStringLiteral("cancelEraserButtonAction")}));
     controller.showFailViewWithStr(QStringLiteral("The device went away."));
     dialogs::pressKey(controller.window(), Qt::Key_Escape);
     EXPECT_FALSE(controller.window()->isVisible());

@@ -2,17 +2,17 @@
 // panes and a whole erase run with a stand-in "srm".
 #include "MainWindowController.h"
 
+#include "ApplicationModal.h"
 #include "DoDataBase.h"
 #include "EraseAndFreeSpaceProWCDelegate.h"
 #include "HistoryWindowController.h"
 #include "KitGeometry.h"
 #include "MainWindowTestSupport.h"
-#include "ApplicationModal.h"
+#include "NSProgressBar.h"
 #include "RunWindowTestSupport.h"
 #include "SetEraserTimesWindowController.h"
 #include "ShredProgressWindowController.h"
 #include "TCImageWindow.h"
-#include "NSProgressBar.h"
 #include "VQProgressView.h"
 
 #include <gtest/gtest.h>
@@ -608,8 +608,8 @@ static_assert(!std::is_base_of_v<EraseAndFreeSpaceProWCDelegate, MainWindowContr
 
 TEST_F(MainWindowTest, TheKeyboardMovesTheHighlightTicksRowsAndOpensTheMenu)
 {
-    m_controller->viewDragAction({makeFile(QStringLiteral("a")), makeFile(QStringLiteral("b")),
-                                  makeFile(QStringLiteral("c"))});
+    m_controller->viewDragAction(
+        {makeFile(QStringLiteral("a")), makeFile(QStringLiteral("b")), makeFile(QStringLiteral("c"))});
     CustomTableView *table = m_controller->valueTableView();
     m_controller->window()->show();
     table->setFocus();

@@ -10,9 +10,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QTest>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 

@@ -271,7 +271,8 @@ TEST_F(ShredProgressWindowControllerTest, TheDesktopsClosePressesThePanesButtonA
     dialogs::click(controller.yesButton());
     dialogs::desktopClose(controller.window());
     dialogs::desktopClose(controller.window());
-    EXPECT_EQ(delegate.calls, (QStringList{QStringLiteral("doDeleteButtonClick"), QStringLiteral("cancelShred")}));
+    EXPECT_EQ(delegate.calls,
+              (QStringList{QStringLiteral("doDeleteButtonClick"), QStringLiteral("cancelShred")}));
     EXPECT_TRUE(controller.window()->isVisible());
     EXPECT_TRUE(ApplicationModal::isRunningModal());
     EXPECT_TRUE(dialogs::shown(controller.cancelNodeLabel()));

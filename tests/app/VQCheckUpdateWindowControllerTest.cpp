@@ -13,8 +13,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent>
 #include <atomic>
 
@@ -440,7 +440,8 @@ TEST(VQCheckUpdateWindowController, AfterNoNetworkReopeningChecksAgain)
     Controller controller;
     std::atomic<int> network{0};
     controller.setNetworkProbe([&network] { return network.load(); });
-    controller.setVersionListFetcher([](const QUrl &) { return std::optional<QVariantMap>(remoteList(300)); });
+    controller.setVersionListFetcher(
+        [](const QUrl &) { return std::optional<QVariantMap>(remoteList(300)); });
     ApplicationModal::setRunnerForTesting([](QWidget *) {});
     controller.runModal();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !controller.isCheckRunning(); }));

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
 TEST(ApplicationModal, LoopRunsUntilStoppedAndNests)
 {

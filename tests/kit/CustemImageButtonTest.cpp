@@ -283,8 +283,8 @@ TEST(CustemImageButton, OnlyAPressReleasedOverTheButtonClicks)
     // Dragged off and released outside: no click, and the pressed look goes as the pointer leaves.
     sendMouse(&f.button, QEvent::MouseButtonPress);
     QTest::mouseMove(&f.button, QPoint(200, 16));
-    QMouseEvent away(QEvent::MouseMove, QPointF(200, 16), f.button.mapToGlobal(QPointF(200, 16)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent away(QEvent::MouseMove, QPointF(200, 16), f.button.mapToGlobal(QPointF(200, 16)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&f.button, &away);
     EXPECT_FALSE(f.button.isTracking());
     sendMouse(&f.button, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(200, 16));

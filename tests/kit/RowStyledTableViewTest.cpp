@@ -321,7 +321,8 @@ TEST(RowStyledTableView, TheKeyboardMovesOpensTheMenuAndTicksOnItsRow)
     QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(delegate.calls, 1);
     EXPECT_EQ(table->indexAt(delegate.position).row(), 2);
-    QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, QPoint(1, 1), table->viewport()->mapToGlobal(QPoint(1, 1)));
+    QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                              table->viewport()->mapToGlobal(QPoint(1, 1)));
     QApplication::sendEvent(table->viewport(), &fromKey);
     EXPECT_EQ(delegate.calls, 2);
     EXPECT_EQ(table->indexAt(delegate.position).row(), 2);

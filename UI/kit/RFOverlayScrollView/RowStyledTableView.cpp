@@ -138,7 +138,8 @@ void RowStyledTableView::setModel(QAbstractItemModel *model)
         if (row < 0 || !items || row >= items->rowCount(rootIndex()) || !selectionModel())
             return;
         const QSignalBlocker quiet(selectionModel());
-        selectionModel()->setCurrentIndex(items->index(row, m_keptColumn, rootIndex()), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(items->index(row, m_keptColumn, rootIndex()),
+                                          QItemSelectionModel::NoUpdate);
     });
 }
 

@@ -13,8 +13,7 @@ TCImageButton::TCImageButton(QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
 }
 
-TCImageButton::TCImageButton(const QRect &frame, QWidget *parent)
-    : TCImageButton(parent)
+TCImageButton::TCImageButton(const QRect &frame, QWidget *parent) : TCImageButton(parent)
 {
     setGeometry(frame);
 }

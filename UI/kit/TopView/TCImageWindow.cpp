@@ -699,8 +699,8 @@ bool TCImageWindow::pressKeyEquivalent(int key)
     const auto role = key == Qt::Key_Escape ? CustemImageButton::EscapeKey : CustemImageButton::ReturnKey;
     const QList<CustemImageButton *> buttons = findChildren<CustemImageButton *>();
     for (CustemImageButton *button : buttons) {
-        if ((button->keyEquivalents() & role) && button->isVisibleTo(this) && button->isDisabled()
-            && button->isEnabled()) {
+        if ((button->keyEquivalents() & role) && button->isVisibleTo(this) && button->isDisabled() &&
+            button->isEnabled()) {
             button->performClick();
             return true;
         }
@@ -719,8 +719,8 @@ void TCImageWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
     const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
-    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) && !event->isAutoRepeat()
-        && pressKeyEquivalent(key)) {
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+        !event->isAutoRepeat() && pressKeyEquivalent(key)) {
         event->accept();
         return;
     }

@@ -6,8 +6,7 @@
 #include <QEvent>
 #include <QPainter>
 
-TCWindowEdge::TCWindowEdge(QWidget *window)
-    : QWidget(window)
+TCWindowEdge::TCWindowEdge(QWidget *window) : QWidget(window)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
