@@ -5,7 +5,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" "$root/build"
+# Only what the application needs to start: the main program, the launcher, the overwrite tool
+# and the bundle's resources. Tests and benchmarks are scripts/test.sh's.
+cmake -S "$root" -B "$root/build" -G Ninja >/dev/null
+cmake --build "$root/build" -j "$(nproc)" --target nullwell_main nullwell_launcher srm bundle_resources
 
 outer="$root/build/Ostrivan Nullwell.app"
 launcher="$outer/Contents/MacOS/ostrivan-nullwell"

@@ -314,6 +314,18 @@ void MainWindowController::buildListPane()
         if (index.column() == 0)
             selectListButton(index.row());
     });
+    // The highlight follows the keyboard and right clicks; Space ticks the highlighted row's box.
+    // Taken after the event that moved the row: the reload must not pull the list's model from
+    // under a press still being handled.
+    connect(
+        m_valueTableView, &RowStyledTableView::currentRowChanged, this,
+        [this](int row) {
+            if (row != m_valueTableView->rowNum() && row < m_valueArr.size())
+                tableViewShouldSelectRow(row);
+        },
+        Qt::QueuedConnection);
+    connect(m_valueTableView, &RowStyledTableView::toggleRowRequested, this,
+            [this](int row) { selectListButton(row); });
 
     // The bar under the list: empty the list, add more, erase.
     auto *bar = new QWidget(m_listTableView);

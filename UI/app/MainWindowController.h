@@ -9,7 +9,6 @@
 #include "CustomListTableViewDelegate.h"
 #include "CustomTableViewDelegate.h"
 #include "DragViewDelegate.h"
-#include "EraseAndFreeSpaceProWCDelegate.h"
 #include "FadingWindowController.h"
 #include "FileObj.h"
 #include "HistoryWindowControllerDelegate.h"
@@ -49,8 +48,7 @@ class MainWindowController : public FadingWindowController,
                              public DragViewDelegate,
                              public SetEraserTimesWindowControllerDelegate,
                              public HistoryWindowControllerDelegate,
-                             public CustemTypeButtonViewDelegate,
-                             public EraseAndFreeSpaceProWCDelegate
+                             public CustemTypeButtonViewDelegate
 {
     Q_OBJECT
 
@@ -124,7 +122,9 @@ public:
     static QString fileSystemTypeForPath(const QString &path);
 
     // ---- Erase run ----
-    void doEraserButtonClick() override;
+    // The erase button. Not the wipe window's Continue: this window is never that window's
+    // delegate, so a wipe can never start a file erase.
+    void doEraserButtonClick();
     void doDeleteButtonClick() override;
     void cancelShred() override;
     void viewLog() override;

@@ -14,10 +14,8 @@ ModalNoticeWindowController::ModalNoticeWindowController(const Look &look, QObje
     , m_width(look.width)
 {
     using B = WindowPaneBuilder;
+    // A notice only closes; it neither shrinks into the panel nor grows.
     m_window.reset(B::makeDialogWindow(QSize(look.width, theme::kNoticeHeight), false));
-    // A notice only closes; it neither shrinks into the dock nor grows.
-    m_window->standardWindowButton(TCImageWindow::MinimizeButton)->hide();
-    m_window->standardWindowButton(TCImageWindow::ZoomButton)->hide();
     QWidget *content = m_window->contentView();
     B::makeImage(content, QRectF(24, 70, 48, 48), look.imageName);
     m_messageLabel = B::makeLabel(content, QRectF(88, 66, look.width - 108, 56), look.message,
@@ -46,6 +44,7 @@ void ModalNoticeWindowController::setUpOkButton(qreal fontSize, std::function<vo
     m_okButton->setTextWithName(tr("OK"), theme::helveticaLight(fontSize), 0, QStringLiteral("add"));
     m_okButton->setDelegate(this);
     m_okButton->setButtonAction(std::move(action));
+    m_okButton->setKeyEquivalents(CustemImageButton::ReturnKey | CustemImageButton::EscapeKey);
 }
 
 void ModalNoticeWindowController::setCloseAction(std::function<void()> action)

@@ -4,8 +4,9 @@
 #include "CustemImageButton.h"
 #include "DialogLayout.h"
 #include "TCImageWindow.h"
-#include "TitleBarDressing.h"
+#include "TCWindowButton.h"
 #include "Theme.h"
+#include "TitleBarDressing.h"
 #include "VQHandButton.h"
 #include "platform/Workspace.h"
 
@@ -53,6 +54,11 @@ void NTFSWindowController::windowDidLoad()
     m_yesButton->setTextWithName(QStringLiteral("YES"), theme::helveticaLight(13), 0, QStringLiteral("add"));
     m_yesButton->setDelegate(this);
     m_yesButton->setButtonAction([this] { okButtonAction(); });
+    m_yesButton->setKeyEquivalents(CustemImageButton::ReturnKey | CustemImageButton::EscapeKey);
+    // The close button answers the notice as YES does: the adding that opened it goes on.
+    if (TCWindowButton *close = window->standardWindowButton(TCImageWindow::CloseButton))
+        close->setAction([this] { okButtonAction(); });
+    window->makeDialogChrome();
 }
 
 void NTFSWindowController::buildContent()

@@ -7,6 +7,9 @@
 #include "VQPublicUtilities.h"
 #include "WindowPaneBuilder.h"
 
+#include <QPointer>
+#include <QTimer>
+
 RunProgressWindowController::RunProgressWindowController(const Look &look, QObject *parent)
     : QObject(parent)
     , m_look(look)
@@ -42,6 +45,28 @@ void RunProgressWindowController::load()
     m_successBlowView->hide();
     m_failBlowView->hide();
     awakeFromNib();
+    m_window->setDelegate(this);
+}
+
+bool RunProgressWindowController::windowShouldClose(TCImageWindow *)
+{
+    CustemImageButton *button = nullptr;
+    if (!m_makeSureView->isHidden())
+        button = m_cancelButton;
+    else if (!m_progressBlowView->isHidden())
+        button = m_stopButton;
+    else if (!m_successBlowView->isHidden())
+        button = m_successOkButton;
+    else if (!m_failBlowView->isHidden())
+        button = m_FailOkButton;
+    // Pressed later: the window cannot close from inside its own close request. A Stop already
+    // pressed is disabled and does nothing: the window waits for the run's end.
+    QPointer<CustemImageButton> pressed(button);
+    QTimer::singleShot(0, this, [pressed] {
+        if (pressed)
+            pressed->performClick();
+    });
+    return false;
 }
 
 void RunProgressWindowController::awakeFromNib()
@@ -66,6 +91,8 @@ void RunProgressWindowController::addMakeSureView()
     m_yesButton = WindowPaneBuilder::makeTextButton(
         m_makeSureView, QRectF(335, m_look.buttonY, 105, m_look.buttonHeight), m_look.yesCaption,
         theme::kDialogButtonFontSize, 0, m_look.yesIdentifier, this, [this] { yesButtonAction(); });
+    m_cancelButton->setKeyEquivalents(CustemImageButton::EscapeKey);
+    m_yesButton->setKeyEquivalents(CustemImageButton::ReturnKey);
 }
 
 void RunProgressWindowController::addProGressBlowView()
@@ -79,6 +106,8 @@ void RunProgressWindowController::addProGressBlowView()
     m_stopButton = WindowPaneBuilder::makeTextButton(
         m_progressBlowView, QRectF(335, m_look.buttonY, 105, m_look.buttonHeight), tr("Stop"),
         theme::kDialogButtonFontSize, 0, QStringLiteral("add"), this, [this] { stopButtonAction(); });
+    // Escape stops a run; nothing on the keyboard starts or confirms anything while it goes on.
+    m_stopButton->setKeyEquivalents(CustemImageButton::EscapeKey);
 }
 
 void RunProgressWindowController::addOkButton()
@@ -90,6 +119,8 @@ void RunProgressWindowController::addOkButton()
                                                           theme::kDialogButtonFontSize, 0, add, this, ok);
     m_FailOkButton = WindowPaneBuilder::makeTextButton(m_failBlowView, frame, tr("OK"), theme::kDialogButtonFontSize,
                                                        0, add, this, ok);
+    for (CustemImageButton *button : {m_successOkButton.data(), m_FailOkButton.data()})
+        button->setKeyEquivalents(CustemImageButton::ReturnKey | CustemImageButton::EscapeKey);
 }
 
 void RunProgressWindowController::runModal()

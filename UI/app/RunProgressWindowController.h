@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CustemImageButton.h"
+#include "TCWindowDelegate.h"
 #include "VQProgressView.h"
 
 #include <QLabel>
@@ -14,7 +15,12 @@ class TCImageWindow;
 // What the erase and the wipe windows share: a modal window of four panes (confirm, progress,
 // success, failure) of which one shows at a time, a progress bar, a Stop button that turns the
 // progress pane into a cancelling one, and OK buttons that end the modal loop.
-class RunProgressWindowController : public QObject
+//
+// The desktop's close (a window-manager close, Alt+F4) presses the button of the pane that shows:
+// Cancel on the confirm pane, Stop while the run goes on (the window stays until the run has
+// ended, so its result and its history are never lost), OK on a result pane. Return presses the
+// pane's default button and Escape its cancelling one in the same way.
+class RunProgressWindowController : public QObject, public TCWindowDelegate
 {
     Q_OBJECT
 
@@ -45,6 +51,10 @@ public:
     virtual void cancelButtonAction();
     virtual void stopButtonAction() = 0;
     virtual void okButtonAction() = 0;
+
+    // The desktop asks to close: the pane's button is pressed once this request has returned,
+    // and the window itself never closes here.
+    bool windowShouldClose(TCImageWindow *window) override;
 
     CustemImageButton *stopButton() const { return m_stopButton; }
     CustemImageButton *successOkButton() const { return m_successOkButton; }

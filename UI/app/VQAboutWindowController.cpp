@@ -69,6 +69,8 @@ void VQAboutWindowController::windowDidLoad()
     DialogLayout::addText(content, QRectF(20, 16, kWidth - 40, 18),
                           QStringLiteral("Copyright \u00A9 Ostrivan. All rights reserved."), theme::helveticaLight(11),
                           theme::dialogSecondaryText(), Qt::AlignCenter);
+    // Escape closes it as its close button does.
+    window->makeDialogChrome();
 }
 
 void VQAboutWindowController::runModal()

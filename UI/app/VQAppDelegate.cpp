@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
 
 const QString VQAppDelegate::kHardDriveEraserPage = QStringLiteral("https://www.ostrivan.example/drive-eraser/");
 const QString VQAppDelegate::kDataRecoveryPage = QStringLiteral("https://www.ostrivan.example/data-recovery/");
@@ -104,6 +105,8 @@ void VQAppDelegate::runRootWindow()
 {
     if (!m_mainWindow) {
         m_mainWindow = std::make_unique<MainWindowController>();
+        // Its panes are laid out for one size: the desktop may neither stretch nor maximise it.
+        m_mainWindow->window()->setResizable(false);
         installMenuButton();
         m_mainWindow->showWindow();
     }
@@ -127,10 +130,25 @@ void VQAppDelegate::installMenuButton()
     QPointer<TCImageButton> button = m_menuButton;
     connect(m_menuButton, &QPushButton::clicked, this, [menu, button] {
         if (button)
-            menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+            menu->popup(menuPosition(menu, button));
     });
     // The shortcuts work while the main window is active, the menu closed.
     window->addActions(allMenuActions());
+}
+
+QPoint VQAppDelegate::menuPosition(QMenu *menu, const QWidget *button)
+{
+    // The button sits at the window's right end: the menu hangs below it, right edges aligned,
+    // so that it opens over the window and not past it; on a screen's edge it stays on the screen.
+    const QSize size = menu->sizeHint();
+    QPoint at = button->mapToGlobal(QPoint(button->width() - size.width(), button->height()));
+    if (const QScreen *screen = button->screen()) {
+        const QRect room = screen->availableGeometry();
+        at.setX(qBound(room.left(), at.x(), qMax(room.left(), room.right() + 1 - size.width())));
+        if (at.y() + size.height() > room.bottom() + 1)
+            at.setY(qMax(room.top(), button->mapToGlobal(QPoint(0, 0)).y() - size.height()));
+    }
+    return at;
 }
 
 void VQAppDelegate::applicationWillTerminate()

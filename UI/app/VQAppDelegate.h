@@ -71,6 +71,9 @@ public:
     QAction *line() const { return m_line; }
     QAction *exit() const { return m_exit; }
 
+    // Where the application menu opens below its title-bar button (global position).
+    static QPoint menuPosition(QMenu *menu, const QWidget *button);
+
     // Every action of the menu, submenus included (tests).
     QList<QAction *> allMenuActions() const;
 

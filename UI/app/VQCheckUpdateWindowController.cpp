@@ -89,6 +89,7 @@ void VQCheckUpdateWindowController::windowDidLoad()
 
     if (TCWindowButton *close = window->standardWindowButton(TCImageWindow::CloseButton))
         close->setAction([this] { closeWindow(); });
+    window->makeDialogChrome();
     startVersionCheck();
     scrollNotesToTop();
 }
@@ -145,6 +146,7 @@ void VQCheckUpdateWindowController::buildPanes(QWidget *content)
     m_closeButton->setTextWithName(QStringLiteral("Close"), theme::helveticaLight(13), 0, QStringLiteral("close"));
     m_closeButton->setDelegate(this);
     m_closeButton->setButtonAction([this] { closeWindowAction(); });
+    m_closeButton->setKeyEquivalents(CustemImageButton::ReturnKey | CustemImageButton::EscapeKey);
     m_closeButton->show();
     m_closeButton->raise();
 }
@@ -373,6 +375,12 @@ std::optional<QVariantMap> VQCheckUpdateWindowController::fetchVersionList(const
 void VQCheckUpdateWindowController::runModal()
 {
     TCImageWindow *window = loadWindow();
+    // The no-network pane asks the person to try again: opening the window again is that try.
+    if (m_pane == Pane::NoNetwork && !m_checkRunning) {
+        showPane(Pane::Checking);
+        m_progressBar->setRange(0, 0);
+        startVersionCheck();
+    }
     // A window that faded out last time is still transparent; it comes back fully visible.
     if (!window->isVisible() && window->windowOpacity() == 0.0)
         window->setWindowOpacity(1.0);

@@ -17,12 +17,11 @@
 #include <functional>
 #include <optional>
 
-
 // The modal window that tells whether a newer build exists. When the window is first built a
 // worker thread probes the network and fetches the version list named by the link "IniURL"; its
 // outcome is handed to the main thread, which compares the builds and switches the window from
-// the checking pane to the no-network, up-to-date or update pane. The check runs once per
-// controller: keep the controller and later showings show the first result.
+// the checking pane to the no-network, up-to-date or update pane. Keep the controller: later
+// showings show the result found, except that after a no-network result each showing checks again.
 class VQCheckUpdateWindowController : public FadingDialogController
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "CustemImageButton.h"
 #include "ImageLibrary.h"
+#include "ImageView.h"
 #include "KitGeometry.h"
 #include "TCImageWindow.h"
 #include "Theme.h"
@@ -14,6 +15,7 @@ TCImageWindow *WindowPaneBuilder::makeDialogWindow(const QSize &contentSize, boo
 {
     auto *window = new TCImageWindow(contentSize);
     window->setTitleBarHeight(theme::kDialogTitleBarHeight);
+    window->makeDialogChrome();
     if (hideWindowButtons) {
         for (int type = TCImageWindow::CloseButton; type <= TCImageWindow::ZoomButton; ++type) {
             if (TCWindowButton *button = window->standardWindowButton(type))
@@ -47,9 +49,8 @@ QLabel *WindowPaneBuilder::makeLabel(QWidget *parent, const QRectF &frame, const
 
 QLabel *WindowPaneBuilder::makeImage(QWidget *parent, const QRectF &frame, const QString &imageName)
 {
-    auto *image = new QLabel(parent);
-    image->setScaledContents(true);
-    image->setPixmap(ImageLibrary::imageNamed(imageName));
+    auto *image = new ImageView(parent);
+    image->setImageName(imageName);
     image->setAttribute(Qt::WA_TransparentForMouseEvents);
     kit::setBottomLeftFrame(image, frame);
     return image;

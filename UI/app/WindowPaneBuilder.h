@@ -17,9 +17,9 @@ class TCImageWindow;
 class WindowPaneBuilder
 {
 public:
-    // A dialog window of the given content size with the standard 22-point title bar. The window
-    // buttons are hidden: every dialog ends through its own buttons, so that a modal loop never
-    // outlives its window.
+    // A dialog window of the given content size with the standard 22-point title bar, of fixed
+    // size and without minimize or zoom button. With hideWindowButtons the close button goes too:
+    // such a dialog ends through its own buttons.
     static TCImageWindow *makeDialogWindow(const QSize &contentSize, bool hideWindowButtons = true);
     // A see-through pane covering the whole content view.
     static QWidget *makePane(QWidget *contentView);
@@ -27,7 +27,7 @@ public:
     static QLabel *makeLabel(QWidget *parent, const QRectF &frame, const QString &text, const QFont &font,
                              const QColor &color, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter,
                              bool wrap = false);
-    // An image from the bundle, scaled into the frame.
+    // An image from the bundle, scaled into the frame and drawn for the screen it is on.
     static QLabel *makeImage(QWidget *parent, const QRectF &frame, const QString &imageName);
     // A text button captioned in "Helvetica Light", enabled, with the owner as its delegate.
     static CustemImageButton *makeTextButton(QWidget *parent, const QRectF &frame, const QString &caption,

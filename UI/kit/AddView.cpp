@@ -26,6 +26,7 @@ void AddView::setButtonEnabled(bool enabled)
 {
     m_isEnabled = enabled;
     m_isDisabled = enabled;
+    updateFocusPolicy();
     update();
 }
 

@@ -5,7 +5,9 @@
 #include "Theme.h"
 
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +16,7 @@
 CustemImageButton::CustemImageButton(QWidget *parent)
     : QWidget(parent)
 {
+    updateFocusPolicy();
 }
 
 CustemImageButton::CustemImageButton(const QRectF &frame, QWidget *parent)
@@ -60,7 +63,26 @@ void CustemImageButton::setButtonEnabled(bool enabled)
     m_isEnabled = enabled;
     m_isDisabled = enabled;
     m_isFocus = enabled;
+    updateFocusPolicy();
     update();
+}
+
+void CustemImageButton::updateFocusPolicy()
+{
+    const bool clickable = m_isEnabled && m_isDisabled;
+    setFocusPolicy(clickable ? Qt::TabFocus : Qt::NoFocus);
+    if (!clickable && hasFocus())
+        clearFocus();
+}
+
+bool CustemImageButton::performClick()
+{
+    if (!m_isEnabled || !m_isDisabled || !m_delegate || !m_buttonAction)
+        return false;
+    // The action may close the window and with it this button: nothing is touched after it.
+    const Action action = m_buttonAction;
+    action();
+    return true;
 }
 
 float CustemImageButton::getStringWidthWith(const QString &text, const QFont &font, const QSizeF &size)
@@ -119,6 +141,19 @@ void CustemImageButton::drawBorder(QPainter &painter, const QRectF &shape) const
     painter.drawRoundedRect(shape, radius, radius);
 }
 
+void CustemImageButton::drawFocusRing(QPainter &painter, const QRectF &shape) const
+{
+    // Inside the edge, where it shows on a white and on a coloured fill alike.
+    const qreal inset = theme::kFocusRingWidth;
+    const QRectF ring = shape.adjusted(inset, inset, -inset, -inset);
+    const qreal radius = qMax<qreal>(0.0, cornerRadius() - inset);
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(theme::focusRingColor(fillColor()), theme::kFocusRingWidth));
+    painter.drawRoundedRect(ring, radius, radius);
+    painter.restore();
+}
+
 void CustemImageButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -129,6 +164,8 @@ void CustemImageButton::paintEvent(QPaintEvent *)
     path.addRoundedRect(shape, cornerRadius(), cornerRadius());
     painter.fillPath(path, fillColor());
     drawBorder(painter, shape);
+    if (hasFocus())
+        drawFocusRing(painter, shape);
     if (!m_isBeginDraw)
         return;
     painter.setFont(m_titleFont);
@@ -159,8 +196,27 @@ void CustemImageButton::mousePressEvent(QMouseEvent *event)
     // A left press is the button's in every state: a disabled button swallows it so nothing behind
     // the button reacts, and an enabled one keeps it so the release comes back here.
     event->accept();
-    if (m_isDisabled)
+    if (m_isDisabled) {
+        m_pressStarted = true;
         showPress();
+    }
+}
+
+void CustemImageButton::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressStarted) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    // Dragged off, the button lets go of its pressed look, and takes it back when the pointer
+    // returns, as a push button does.
+    const bool inside = rect().contains(event->position().toPoint());
+    const bool pressedLook = inside && m_isEnabled;
+    if (pressedLook != m_isTracking) {
+        m_isTracking = pressedLook;
+        update();
+    }
+    event->accept();
 }
 
 void CustemImageButton::showPress()
@@ -176,8 +232,68 @@ void CustemImageButton::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     event->accept();
+    const bool fromHere = m_pressStarted;
+    m_pressStarted = false;
     m_isTracking = false;
     update();
-    if (m_isEnabled && m_delegate && m_buttonAction)
-        m_buttonAction();
+    // Only a press that began here and ends over the button is a click: dragging off cancels it.
+    if (fromHere && rect().contains(event->position().toPoint()))
+        performClick();
+}
+
+void CustemImageButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool clickable = m_isEnabled && m_isDisabled;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        if (!clickable)
+            break;
+        if (!event->isAutoRepeat()) {
+            m_spaceHeld = true;
+            m_isTracking = true;
+            update();
+        }
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!clickable || event->isAutoRepeat())
+            break;
+        event->accept();
+        performClick();
+        return;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CustemImageButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && m_spaceHeld) {
+        m_spaceHeld = false;
+        m_isTracking = false;
+        update();
+        event->accept();
+        performClick();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void CustemImageButton::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CustemImageButton::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    // Focus gone in the middle of a Space press: no click comes of it.
+    if (m_spaceHeld) {
+        m_spaceHeld = false;
+        m_isTracking = false;
+    }
+    update();
 }

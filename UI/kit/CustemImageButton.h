@@ -11,7 +11,10 @@ class QPainter;
 // The text button of the dialogs and panes, drawn entirely in code: a rounded shape in one of six
 // colour types, an optional border and a centred caption. It keeps its own enabled, hover and
 // pressed flags (it stays enabled as a Qt widget, so that a press on a disabled button is
-// swallowed here instead of reaching the widgets behind it) and runs its action at mouse-up.
+// swallowed here instead of reaching the widgets behind it) and runs its action when a press that
+// began on it is released over it. While it takes clicks it also takes focus from the keyboard
+// (Tab), shows a focus ring, and Space or Return press it; its window presses it for Return or
+// Escape when it is marked as the default or the cancel button.
 class CustemImageButton : public QWidget
 {
     Q_OBJECT
@@ -21,6 +24,8 @@ public:
     using Action = std::function<void()>;
     // The look a paint picks, by priority disabled, pressed, hover, normal.
     enum DrawState { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+    // Keys its window answers by pressing this button while it shows.
+    enum KeyEquivalent { NoKey = 0, ReturnKey = 1, EscapeKey = 2 };
 
     explicit CustemImageButton(QWidget *parent = nullptr);
     // Created at a bottom-left frame inside the parent, as the window layouts give them.
@@ -35,6 +40,11 @@ public:
     void setDelegate(QObject *delegate) { m_delegate = delegate; }
     Action buttonAction() const { return m_buttonAction; }
     void setButtonAction(Action action) { m_buttonAction = std::move(action); }
+    // ReturnKey makes it the default button, EscapeKey the cancel button; both may be set.
+    int keyEquivalents() const { return m_keyEquivalents; }
+    void setKeyEquivalents(int keys) { m_keyEquivalents = keys; }
+    // Runs the action as a click would: only while enabled and with a delegate. True when it ran.
+    bool performClick();
 
     bool isFocus() const { return m_isFocus; }
     void setIsFocus(bool focus) { m_isFocus = focus; }
@@ -64,9 +74,17 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
     virtual void drawBorder(QPainter &painter, const QRectF &shape) const;
+    void drawFocusRing(QPainter &painter, const QRectF &shape) const;
+    // Buttons take keyboard focus exactly while they take clicks.
+    void updateFocusPolicy();
     // A left press on a button that takes clicks.
     virtual void showPress();
     // Stores the caption and adds the identifying image child each call adds.
@@ -85,4 +103,8 @@ protected:
     QString m_titleStr;
     QFont m_titleFont;
     bool m_isBeginDraw = false;
+    // A left press began on the button and has not been released yet.
+    bool m_pressStarted = false;
+    bool m_spaceHeld = false;
+    int m_keyEquivalents = NoKey;
 };

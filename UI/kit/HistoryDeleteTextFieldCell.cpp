@@ -31,13 +31,6 @@ QRectF divideLeft(QRectF &rect, qreal amount)
     return slice;
 }
 
-// Zones start on whole points, rounded up as single-precision values.
-QRectF zoneAt(const QRectF &iconFrame)
-{
-    return QRectF(std::ceil(float(iconFrame.x())), std::ceil(float(iconFrame.y())),
-                  HistoryDeleteTextFieldCell::kHotZoneSize, HistoryDeleteTextFieldCell::kHotZoneSize);
-}
-
 // Left and top edges belong to the zone, right and bottom ones to what follows (y downward).
 bool pointInZone(const QPointF &point, const QRectF &zone)
 {
@@ -84,14 +77,16 @@ QRectF HistoryDeleteTextFieldCell::imageFrameForCellFrame(const QRectF &frame) c
     return celldrawing::imageFrameForCellFrame(frame, m_folderImage.deviceIndependentSize());
 }
 
+// A click counts on an icon only: a zone reaching past it took clicks on blank space, on the row
+// below and on the neighbouring icon.
 QRectF HistoryDeleteTextFieldCell::exportZone() const
 {
-    return zoneAt(m_folderImageFrame);
+    return m_folderImageFrame;
 }
 
 QRectF HistoryDeleteTextFieldCell::deleteZone() const
 {
-    return zoneAt(m_deleteImageFrame);
+    return m_deleteImageFrame;
 }
 
 bool HistoryDeleteTextFieldCell::isHeaderText(const QString &text)

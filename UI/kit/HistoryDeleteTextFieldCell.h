@@ -30,7 +30,6 @@ public:
     static constexpr qreal kIconSlice = 19;
     static constexpr qreal kIconDrop = 2;
     static constexpr qreal kDeleteIconGap = 10;
-    static constexpr qreal kHotZoneSize = 30;
     static constexpr qreal kTitleTop = 1;
     static constexpr qreal kTitleHeight = 17;
     static constexpr int kClickGuardResetMs = 200;
@@ -62,7 +61,7 @@ public:
     // Where the icons were last drawn, in the view's coordinates (empty until then).
     QRectF folderImageFrame() const { return m_folderImageFrame; }
     QRectF deleteImageFrame() const { return m_deleteImageFrame; }
-    // The click zones: 30 x 30 from each icon's top-left corner.
+    // The click zones: exactly where each icon was last drawn.
     QRectF exportZone() const;
     QRectF deleteZone() const;
 

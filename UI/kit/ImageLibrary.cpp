@@ -1,5 +1,6 @@
 #include "ImageLibrary.h"
 
+#include "Theme.h"
 #include "platform/Bundle.h"
 
 #include <QFileInfo>
@@ -27,8 +28,32 @@ QHash<QString, QPixmap> &cache()
 
 qreal ImageLibrary::screenRatio()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qMax<qreal>(1.0, screen->devicePixelRatio()) : 1.0;
+    qreal ratio = 1.0;
+    for (const QScreen *screen : QGuiApplication::screens())
+        ratio = qMax(ratio, screen->devicePixelRatio());
+    return ratio;
+}
+
+QIcon ImageLibrary::applicationIcon()
+{
+    const QString path = filePath(QLatin1String(theme::kApplicationIconImage));
+    if (path.isEmpty())
+        return QIcon();
+    QIcon icon;
+    // Rendered here rather than left to an icon engine, which an installation may lack.
+    QSvgRenderer renderer(path);
+    for (int side : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        if (renderer.isValid()) {
+            QPainter painter(&image);
+            renderer.render(&painter);
+        } else {
+            image = QImage(path).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 QString ImageLibrary::filePath(const QString &name)
@@ -56,14 +81,16 @@ QSize ImageLibrary::sizeOfImage(const QString &name)
     return QImageReader(path).size();
 }
 
-QPixmap ImageLibrary::imageNamed(const QString &name)
+QPixmap ImageLibrary::imageNamed(const QString &name, qreal devicePixelRatio)
 {
     const QString path = filePath(name);
     if (path.isEmpty())
         return QPixmap();
+    const qreal ratio = devicePixelRatio > 0.0 ? qMax<qreal>(1.0, devicePixelRatio) : screenRatio();
+    const QString key = path + QLatin1Char('@') + QString::number(ratio);
     {
         QMutexLocker lock(&cacheMutex());
-        auto it = cache().constFind(path);
+        auto it = cache().constFind(key);
         if (it != cache().constEnd())
             return it.value();
     }
@@ -71,7 +98,6 @@ QPixmap ImageLibrary::imageNamed(const QString &name)
     if (path.endsWith(QLatin1String(".svg"))) {
         QSvgRenderer renderer(path);
         if (renderer.isValid()) {
-            const qreal ratio = screenRatio();
             const QSize size = renderer.defaultSize();
             QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
@@ -85,7 +111,7 @@ QPixmap ImageLibrary::imageNamed(const QString &name)
         pixmap.load(path);
     }
     QMutexLocker lock(&cacheMutex());
-    cache().insert(path, pixmap);
+    cache().insert(key, pixmap);
     return pixmap;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QMutex>
 #include <QPixmap>
 #include <QRectF>
@@ -14,15 +15,19 @@ class QPainter;
 class ImageLibrary
 {
 public:
-    // At the image's own size in points, rendered for the screen's pixel ratio.
-    static QPixmap imageNamed(const QString &name);
+    // At the image's own size in points, rendered for the given device pixel ratio (by default
+    // the highest of the screens, so that it is sharp on whichever screen it is drawn).
+    static QPixmap imageNamed(const QString &name, qreal devicePixelRatio = 0.0);
     // The image's own size in points; empty for a missing image.
     static QSize sizeOfImage(const QString &name);
     // Draws the image scaled into the rectangle; SVG images stay crisp at any size.
     static void draw(QPainter *painter, const QString &name, const QRectF &target);
     static void clearCache();
-    // The primary screen's device pixel ratio (at least 1): images drawn in code use it too.
+    // The highest device pixel ratio among the screens (at least 1): images drawn in code use it
+    // too, and are scaled down smoothly on screens of a lower ratio.
     static qreal screenRatio();
+    // The application's icon at the sizes desktops ask for; empty when the bundle lacks it.
+    static QIcon applicationIcon();
 
 private:
     static QString filePath(const QString &name);

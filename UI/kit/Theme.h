@@ -47,6 +47,20 @@ inline QColor windowButtonNotKeyColor() { return rgb(214, 214, 214); }
 inline QColor windowButtonDisabledColor() { return rgb(234, 234, 234); }
 inline QColor windowButtonRimColor() { return rgb(0, 0, 0, 0.16); }
 inline QColor windowButtonSymbolColor() { return rgb(72, 28, 24, 0.8); }
+// The hairline along every window's outline.
+inline QColor windowEdgeColor()
+{
+    return rgb(0, 0, 0, 0.22);
+}
+// The application's icon, among the bundle's images; windows carry it.
+inline const char *const kApplicationIconImage = "ostrivan-nullwell";
+// The ring a focused text or image button draws inside its edge: blue on a light fill, white on
+// a coloured one.
+inline QColor focusRingColor(const QColor &fill = QColor(Qt::white))
+{
+    return fill.lightnessF() > 0.8 || fill.alphaF() < 0.5 ? rgb(36, 155, 246, 0.85) : rgb(255, 255, 255, 0.9);
+}
+inline constexpr qreal kFocusRingWidth = 2.0;
 // A pressed button darkens its disc by this factor (QColor::darker).
 inline constexpr int kWindowButtonPressedDarker = 125;
 // The image button's picture set of the add button.

@@ -231,3 +231,28 @@ TEST_F(EraseAndFreeSpaceProWCTest, RendersEveryPane)
     dialogs::savePreview(freed.window(), QStringLiteral("notice-free-space-wiped"));
     freed.window()->close();
 }
+
+TEST_F(EraseAndFreeSpaceProWCTest, TheDesktopsCloseAndTheKeysAnswerEachPane)
+{
+    RecordingDelegate wipe;
+    EraseAndFreeSpaceProWC controller;
+    controller.setDelegate(&wipe);
+    controller.runModal();
+    dialogs::pressKey(controller.window(), Qt::Key_Return);
+    dialogs::desktopClose(controller.window());
+    EXPECT_TRUE(controller.window()->isVisible()) << "a wipe under way keeps its window";
+    EXPECT_TRUE(ApplicationModal::isRunningModal());
+    EXPECT_EQ(wipe.calls, (QStringList{QStringLiteral("doEraserButtonClick"),
+                                       QStringLiteral("cancelEraserButtonAction")}));
+    controller.showFailViewWithStr(QStringLiteral("The device went away."));
+    dialogs::pressKey(controller.window(), Qt::Key_Escape);
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+
+    SystemEraserWindowController notice;
+    notice.runModal();
+    dialogs::pressKey(notice.window(), Qt::Key_Return);
+    EXPECT_FALSE(notice.window()->isVisible());
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_TRUE(notice.window()->standardWindowButton(TCImageWindow::MinimizeButton)->isHidden());
+}

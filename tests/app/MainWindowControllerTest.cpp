@@ -2,16 +2,17 @@
 // panes and a whole erase run with a stand-in "srm".
 #include "MainWindowController.h"
 
+#include "ApplicationModal.h"
 #include "DoDataBase.h"
+#include "EraseAndFreeSpaceProWCDelegate.h"
 #include "HistoryWindowController.h"
 #include "KitGeometry.h"
 #include "MainWindowTestSupport.h"
-#include "ApplicationModal.h"
+#include "NSProgressBar.h"
 #include "RunWindowTestSupport.h"
 #include "SetEraserTimesWindowController.h"
 #include "ShredProgressWindowController.h"
 #include "TCImageWindow.h"
-#include "NSProgressBar.h"
 #include "VQProgressView.h"
 
 #include <gtest/gtest.h>
@@ -654,6 +655,63 @@ TEST_F(MainWindowTest, StopEndsTheRunWithTheCancelTextAndStillRecordsIt)
     m_controller->doEraserButtonClick();
     EXPECT_FALSE(m_controller->isCancelled());
     EXPECT_TRUE(m_controller->deleteErrorArr().isEmpty());
+}
+
+TEST_F(MainWindowTest, TheDesktopsCloseDuringARunStopsItAndTheRunIsStillRecorded)
+{
+    m_bundle.installTool(QStringLiteral("sleep 20\n"));
+    const QString slow = makeFile(QStringLiteral("slow.txt"));
+    m_controller->viewDragAction({slow, makeFile(QStringLiteral("next.txt"))});
+    const int runsBefore = DoDataBase::returnDoDataBase()->getAllData().size();
+    m_controller->doEraserButtonClick();
+    ShredProgressWindowController *progress = m_controller->shredProgessWC();
+    progress->beginToDelete();
+    ASSERT_TRUE(waitUntil([progress] { return !progress->pathText().isEmpty(); }, 5000));
+
+    // Alt+F4 on the running erase: it stops, and the window stays to show how the run ended.
+    dialogs::desktopClose(progress->window());
+    EXPECT_TRUE(m_controller->isCancelled());
+    EXPECT_TRUE(progress->window()->isVisible());
+    ASSERT_TRUE(waitUntil([progress] { return dialogs::shown(progress->failBlowView()); }, 10000));
+    EXPECT_EQ(DoDataBase::returnDoDataBase()->getAllData().size(), runsBefore + 1);
+    EXPECT_TRUE(ApplicationModal::isRunningModal());
+    dialogs::desktopClose(progress->window());
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_FALSE(progress->window()->isVisible());
+    EXPECT_TRUE(QFileInfo::exists(slow)) << "stopped before the tool was done";
+}
+
+// The drive-wipe window's Continue must never reach the file erase.
+static_assert(!std::is_base_of_v<EraseAndFreeSpaceProWCDelegate, MainWindowController>);
+
+TEST_F(MainWindowTest, TheKeyboardMovesTheHighlightTicksRowsAndOpensTheMenu)
+{
+    m_controller->viewDragAction(
+        {makeFile(QStringLiteral("a")), makeFile(QStringLiteral("b")), makeFile(QStringLiteral("c"))});
+    CustomTableView *table = m_controller->valueTableView();
+    m_controller->window()->show();
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 1));
+    QTest::keyClick(table, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(table->rowNum(), 1);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_FALSE(m_controller->valueArr()[1]->isSelect());
+    EXPECT_EQ(m_controller->selectAllState(), 1);
+    QTest::keyClick(table, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(table->rowNum(), 2) << "the reload after the tick kept the keyboard's row";
+
+    // Shift+F10 opens the row's menu; a right press on another row highlights that row first.
+    QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_NE(m_controller->rightClickMenu(), nullptr);
+    m_controller->rightClickMenu()->hide();
+    const QPoint onFirst = table->visualRect(table->model()->index(0, 1)).center();
+    QTest::mousePress(table->viewport(), Qt::RightButton, {}, onFirst);
+    QApplication::processEvents();
+    EXPECT_EQ(table->rowNum(), 0);
+    if (m_controller->rightClickMenu())
+        m_controller->rightClickMenu()->hide();
 }
 
 TEST_F(MainWindowTest, ProgressIsTruncatedTowardsZero)

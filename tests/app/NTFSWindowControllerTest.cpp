@@ -3,6 +3,7 @@
 #include "ApplicationModal.h"
 #include "DialogTestSupport.h"
 #include "TCImageWindow.h"
+#include "TCWindowButton.h"
 
 #include <gtest/gtest.h>
 
@@ -50,4 +51,27 @@ TEST(NTFSWindowController, Preview)
     dialogtest::DialogBundle bundle;
     NTFSWindowController controller;
     dialogtest::savePreview(controller.window(), QStringLiteral("ntfs-notice"));
+}
+
+TEST(NTFSWindowController, TheCloseButtonReturnAndEscapeEachEndTheNoticesRun)
+{
+    dialogtest::DialogBundle bundle;
+    const std::function<void(NTFSWindowController &)> answers[] = {
+        [](NTFSWindowController &notice) {
+            notice.window()->standardWindowButton(TCImageWindow::CloseButton)->click();
+        },
+        [](NTFSWindowController &notice) { QTest::keyClick(notice.window(), Qt::Key_Return); },
+        [](NTFSWindowController &notice) { QTest::keyClick(notice.window(), Qt::Key_Escape); },
+    };
+    for (const auto &answer : answers) {
+        NTFSWindowController controller;
+        TCImageWindow *window = controller.window();
+        EXPECT_TRUE(window->standardWindowButton(TCImageWindow::MinimizeButton)->isHidden());
+        EXPECT_TRUE(window->standardWindowButton(TCImageWindow::ZoomButton)->isHidden());
+        EXPECT_FALSE(window->isResizable());
+        QTimer::singleShot(0, [&] { answer(controller); });
+        controller.runModal(); // returns only once the answer has ended the loop
+        EXPECT_FALSE(ApplicationModal::isRunningModal());
+        EXPECT_FALSE(window->isVisible());
+    }
 }

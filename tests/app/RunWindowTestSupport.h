@@ -7,9 +7,12 @@
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -58,6 +61,23 @@ inline void click(CustemImageButton *button)
 {
     controls::sendMouse(button, QEvent::MouseButtonPress);
     controls::sendMouse(button, QEvent::MouseButtonRelease);
+}
+
+// The desktop's close (a window-manager close, Alt+F4) as the window system hands it to the
+// window; whatever it starts is let run.
+inline void desktopClose(QWidget *window)
+{
+    window->winId();
+    QCloseEvent event;
+    QApplication::sendEvent(window->windowHandle(), &event);
+    QApplication::processEvents();
+}
+
+// A key pressed while the window has no focused control, as the window gets it.
+inline void pressKey(QWidget *window, Qt::Key key)
+{
+    QTest::keyClick(window, key);
+    QApplication::processEvents();
 }
 
 // Whether the view would show while its window shows.

@@ -251,3 +251,61 @@ TEST_F(ShredProgressWindowControllerTest, RendersEveryPane)
     dialogs::savePreview(controller.window(), QStringLiteral("erase-failure"));
     controller.window()->close();
 }
+
+TEST_F(ShredProgressWindowControllerTest, TheDesktopsClosePressesThePanesButtonAndNeverLeavesARunBehind)
+{
+    // Confirm pane: Cancel, nobody told.
+    {
+        ShredProgressWindowController controller;
+        controller.setDelegate(&delegate);
+        controller.runModal();
+        dialogs::desktopClose(controller.window());
+        EXPECT_FALSE(ApplicationModal::isRunningModal());
+        EXPECT_FALSE(controller.window()->isVisible());
+        EXPECT_TRUE(delegate.calls.isEmpty());
+    }
+    // Running: Stop, and the window stays to show the run's end; asked again, it still stays.
+    ShredProgressWindowController controller;
+    controller.setDelegate(&delegate);
+    controller.runModal();
+    dialogs::click(controller.yesButton());
+    dialogs::desktopClose(controller.window());
+    dialogs::desktopClose(controller.window());
+    EXPECT_EQ(delegate.calls,
+              (QStringList{QStringLiteral("doDeleteButtonClick"), QStringLiteral("cancelShred")}));
+    EXPECT_TRUE(controller.window()->isVisible());
+    EXPECT_TRUE(ApplicationModal::isRunningModal());
+    EXPECT_TRUE(dialogs::shown(controller.cancelNodeLabel()));
+    // Result pane: OK.
+    controller.showFailView();
+    dialogs::desktopClose(controller.window());
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_FALSE(delegate.calls.contains(QStringLiteral("viewLog")));
+}
+
+TEST_F(ShredProgressWindowControllerTest, ReturnAndEscapeAnswerEachPane)
+{
+    ShredProgressWindowController cancelled;
+    cancelled.setDelegate(&delegate);
+    cancelled.runModal();
+    dialogs::pressKey(cancelled.window(), Qt::Key_Escape);
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_TRUE(delegate.calls.isEmpty());
+
+    ShredProgressWindowController controller;
+    controller.setDelegate(&delegate);
+    controller.runModal();
+    dialogs::pressKey(controller.window(), Qt::Key_Return);
+    EXPECT_EQ(delegate.calls, QStringList{QStringLiteral("doDeleteButtonClick")});
+    // While the run goes on Return does nothing; Escape stops it.
+    dialogs::pressKey(controller.window(), Qt::Key_Return);
+    EXPECT_EQ(delegate.calls.size(), 1);
+    dialogs::pressKey(controller.window(), Qt::Key_Escape);
+    EXPECT_EQ(delegate.calls.last(), QStringLiteral("cancelShred"));
+    controller.showSeccView();
+    dialogs::pressKey(controller.window(), Qt::Key_Return);
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_EQ(delegate.calls.size(), 2);
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -92,4 +93,25 @@ TEST(VQAboutWindowController, Preview)
     dialogtest::DialogBundle bundle;
     VQAboutWindowController controller;
     dialogtest::savePreview(controller.loadWindow(), QStringLiteral("about"));
+}
+
+TEST(VQAboutWindowController, EscapeClosesAtOnceReturnOpensNothingAndItCannotBeMinimised)
+{
+    dialogtest::DialogBundle bundle;
+    dialogtest::RecordingWorkspace workspace;
+    VQAboutWindowController controller;
+    TCImageWindow *window = controller.loadWindow();
+    EXPECT_TRUE(window->standardWindowButton(TCImageWindow::MinimizeButton)->isHidden());
+    EXPECT_TRUE(window->standardWindowButton(TCImageWindow::ZoomButton)->isHidden());
+    bool visibleAfterReturn = false;
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(window, Qt::Key_Return);
+        visibleAfterReturn = window->isVisible();
+        QTest::keyClick(window, Qt::Key_Escape);
+    });
+    controller.runModal();
+    EXPECT_TRUE(visibleAfterReturn);
+    EXPECT_TRUE(workspace.urls.isEmpty());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
 }

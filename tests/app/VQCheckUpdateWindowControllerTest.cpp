@@ -12,7 +12,9 @@
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent>
 #include <atomic>
 
@@ -431,3 +433,49 @@ TEST(VQCheckUpdateWindowController, Previews)
 }
 
 #include "VQCheckUpdateWindowControllerTest.moc"
+
+TEST(VQCheckUpdateWindowController, AfterNoNetworkReopeningChecksAgain)
+{
+    dialogtest::DialogBundle bundle;
+    Controller controller;
+    std::atomic<int> network{0};
+    controller.setNetworkProbe([&network] { return network.load(); });
+    controller.setVersionListFetcher(
+        [](const QUrl &) { return std::optional<QVariantMap>(remoteList(300)); });
+    ApplicationModal::setRunnerForTesting([](QWidget *) {});
+    controller.runModal();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !controller.isCheckRunning(); }));
+    EXPECT_EQ(controller.currentPane(), Pane::NoNetwork);
+    controller.closeWindow();
+
+    // The network is back: the next opening shows the checking pane and then the answer.
+    network = 1;
+    controller.runModal();
+    EXPECT_EQ(controller.checksStarted(), 2);
+    EXPECT_TRUE(controller.checkProgressView()->isVisibleTo(controller.window()));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !controller.isCheckRunning(); }));
+    EXPECT_EQ(controller.currentPane(), Pane::HaveUpdate);
+    controller.closeWindow();
+
+    // Any other answer stays: no further check.
+    controller.runModal();
+    EXPECT_EQ(controller.checksStarted(), 2);
+    controller.closeWindow();
+    ApplicationModal::setRunnerForTesting(nullptr);
+}
+
+TEST(VQCheckUpdateWindowController, ReturnAndEscapeCloseTheModalDialogWhichCannotBeMinimised)
+{
+    dialogtest::DialogBundle bundle;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        Controller controller;
+        checkAgainst(controller, remoteList(100));
+        TCImageWindow *window = controller.window();
+        EXPECT_TRUE(window->standardWindowButton(TCImageWindow::MinimizeButton)->isHidden());
+        EXPECT_TRUE(window->standardWindowButton(TCImageWindow::ZoomButton)->isHidden());
+        QTimer::singleShot(0, [window, key] { QTest::keyClick(window, key); });
+        controller.runModal(); // returns only because the key ended the loop
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(ApplicationModal::isRunningModal());
+    }
+}

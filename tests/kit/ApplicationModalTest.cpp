@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 TEST(ApplicationModal, LoopRunsUntilStoppedAndNests)
 {
@@ -48,4 +50,63 @@ TEST(ApplicationModal, TestRunnerReplacesTheBlockingLoop)
     ApplicationModal::stopModal();
     EXPECT_FALSE(ApplicationModal::isRunningModal());
     ApplicationModal::setRunnerForTesting({});
+}
+
+TEST(ApplicationModal, ClosingHidingOrDestroyingTheWindowEndsItsLoop)
+{
+    // Closed by the desktop or the window's own close button: the loop ends with it.
+    QWidget closed;
+    QTimer::singleShot(0, [&] { closed.close(); });
+    ApplicationModal::runModalForWindow(&closed);
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+
+    // Destroyed while it runs.
+    auto *doomed = new QWidget;
+    QTimer::singleShot(0, [doomed] { delete doomed; });
+    ApplicationModal::runModalForWindow(doomed);
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+
+    // A nested window closed before its owner ends its loop ends only its own loop.
+    QWidget outer;
+    QWidget inner;
+    bool outerStillRuns = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            inner.close();
+            ApplicationModal::stopModal(); // the owner's own stop, after the close
+        });
+        ApplicationModal::runModalForWindow(&inner);
+        QCoreApplication::processEvents();
+        outerStillRuns = ApplicationModal::modalWindow() == &outer;
+        ApplicationModal::stopModal();
+    });
+    ApplicationModal::runModalForWindow(&outer);
+    EXPECT_TRUE(outerStillRuns);
+    EXPECT_FALSE(ApplicationModal::isRunningModal());
+}
+
+TEST(ApplicationModal, AModalWindowIsADialogOfTheActiveWindowAndComesBackWhenMinimised)
+{
+    QWidget owner;
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    QWidget dialog;
+    ApplicationModal::setRunnerForTesting([](QWidget *) {});
+    ApplicationModal::runModalForWindow(&dialog);
+    EXPECT_EQ(dialog.windowType(), Qt::Dialog);
+    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), owner.windowHandle());
+
+    dialog.showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.isMinimized()) << "nothing on screen would be left to end the loop";
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(ApplicationModal::isRunningModal());
+
+    ApplicationModal::stopModal();
+    ApplicationModal::setRunnerForTesting({});
+    dialog.showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isMinimized()) << "once its loop has ended it is an ordinary window";
 }

@@ -276,3 +276,69 @@ TEST(CustemImageButton, CaptionMetricsAndIdentifiedImages)
               wide)
         << "a long caption wraps at the word break";
 }
+
+TEST(CustemImageButton, OnlyAPressReleasedOverTheButtonClicks)
+{
+    Fixture f;
+    // Dragged off and released outside: no click, and the pressed look goes as the pointer leaves.
+    sendMouse(&f.button, QEvent::MouseButtonPress);
+    QTest::mouseMove(&f.button, QPoint(200, 16));
+    QMouseEvent away(QEvent::MouseMove, QPointF(200, 16), f.button.mapToGlobal(QPointF(200, 16)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f.button, &away);
+    EXPECT_FALSE(f.button.isTracking());
+    sendMouse(&f.button, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(200, 16));
+    EXPECT_EQ(f.clicks, 0);
+
+    // Dragged off and back again before the release: a click.
+    sendMouse(&f.button, QEvent::MouseButtonPress);
+    QApplication::sendEvent(&f.button, &away);
+    QMouseEvent back(QEvent::MouseMove, QPointF(60, 16), f.button.mapToGlobal(QPointF(60, 16)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f.button, &back);
+    EXPECT_TRUE(f.button.isTracking());
+    sendMouse(&f.button, QEvent::MouseButtonRelease);
+    EXPECT_EQ(f.clicks, 1);
+
+    // A release that was never pressed here (the press began elsewhere) is no click either.
+    sendMouse(&f.button, QEvent::MouseButtonRelease);
+    EXPECT_EQ(f.clicks, 1);
+}
+
+TEST(CustemImageButton, TheKeyboardFocusesAndPressesOnlyAButtonThatTakesClicks)
+{
+    QWidget window;
+    window.resize(300, 80);
+    Fixture f;
+    f.button.setParent(&window);
+    f.button.show();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(f.button.focusPolicy(), Qt::TabFocus) << "Tab reaches it; a click leaves no ring";
+
+    f.button.setFocus();
+    ASSERT_TRUE(f.button.hasFocus());
+    QTest::keyPress(&f.button, Qt::Key_Space);
+    EXPECT_TRUE(f.button.isTracking());
+    EXPECT_EQ(f.clicks, 0) << "Space clicks when it comes up";
+    QTest::keyRelease(&f.button, Qt::Key_Space);
+    QTest::keyClick(&f.button, Qt::Key_Return);
+    EXPECT_EQ(f.clicks, 2);
+
+    // The focus ring: drawn just inside the edge while focused, gone without focus.
+    const QImage focused = snapshot(&f.button);
+    f.button.clearFocus();
+    const QImage unfocused = snapshot(&f.button);
+    EXPECT_NE(focused.pixelColor(3, 16), unfocused.pixelColor(3, 16));
+
+    // Disabled, it gives the focus up and ignores the keys.
+    f.button.setFocus();
+    f.button.setButtonEnabled(false);
+    EXPECT_FALSE(f.button.hasFocus());
+    EXPECT_EQ(f.button.focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(&f.button, Qt::Key_Return);
+    QTest::keyClick(&f.button, Qt::Key_Space);
+    EXPECT_EQ(f.clicks, 2);
+    EXPECT_FALSE(f.button.performClick());
+}

@@ -96,8 +96,8 @@ TEST_F(HistoryDeleteTextFieldCellTest, IconsLieWhereTheRowSaysAndTheRestGetsNoth
     draw(0, QRect(40, 60, 120, 30));
     EXPECT_EQ(m_cell.folderImageFrame(), QRectF(40, 62, 16, 16));
     EXPECT_EQ(m_cell.deleteImageFrame(), QRectF(69, 62, 16, 16));
-    EXPECT_EQ(m_cell.exportZone(), QRectF(40, 62, 30, 30));
-    EXPECT_EQ(m_cell.deleteZone(), QRectF(69, 62, 30, 30));
+    EXPECT_EQ(m_cell.exportZone(), m_cell.folderImageFrame());
+    EXPECT_EQ(m_cell.deleteZone(), m_cell.deleteImageFrame());
 
     // Icons are drawn in their frames and nothing is drawn beyond them.
     const QImage image = renderCell(m_cell, m_model.index(0, 0), QSize(120, 30));
@@ -111,25 +111,30 @@ TEST_F(HistoryDeleteTextFieldCellTest, IconsLieWhereTheRowSaysAndTheRestGetsNoth
     EXPECT_EQ(m_cell.folderImageFrame(), QRectF(0, 2, 16, 16));
 }
 
-TEST_F(HistoryDeleteTextFieldCellTest, ZonesHaveInclusiveLeftTopEdgesAndExportWinsTheOverlap)
+TEST_F(HistoryDeleteTextFieldCellTest, OnlyClicksOnTheIconsThemselvesFire)
 {
     fillModel();
     m_cell.setDelegate(&m_listener);
     draw(0, QRect(0, 0, 120, 30));
+    // Export icon at (0, 2, 16, 16), delete icon at (29, 2, 16, 16); left and top edges belong to
+    // an icon, right and bottom ones to what follows.
     struct Probe
     {
         QPointF point;
         int exports;
         int deletes;
     } probes[] = {
-        {{0, 2}, 1, 0},      // export zone's top-left corner
-        {{29.5, 10}, 1, 0},  // the one-point column both zones share
-        {{30, 10}, 0, 1},    // export zone's right edge belongs to the delete zone
-        {{58.9, 31.9}, 0, 1}, // just inside the delete zone's bottom-right corner
-        {{59, 10}, 0, 0},    // delete zone's right edge
-        {{10, 32}, 0, 0},    // below the zones
-        {{10, 1.5}, 0, 0},   // above them
-        {{100, 10}, 0, 0},   // far right in the cell
+        {{0, 2}, 1, 0},       // export icon's top-left corner
+        {{15.9, 17.9}, 1, 0}, // just inside its bottom-right corner
+        {{16, 10}, 0, 0},     // just right of it: blank space
+        {{22, 10}, 0, 0},     // between the icons
+        {{28.9, 10}, 0, 0},   // just left of the delete icon
+        {{29, 10}, 0, 1},     // delete icon's left edge
+        {{44.9, 17.9}, 0, 1}, // just inside its bottom-right corner
+        {{45, 10}, 0, 0},     // just right of it
+        {{35, 18}, 0, 0},     // just below it, where the next row begins
+        {{10, 1.5}, 0, 0},    // just above the export icon
+        {{100, 10}, 0, 0},    // far right in the cell
     };
     for (const Probe &probe : probes) {
         m_listener.exports.clear();
@@ -185,7 +190,14 @@ TEST_F(HistoryDeleteTextFieldCellTest, TheRealResetOpensTheGuardAfterAFifthOfASe
         cell.setTitle(QString());
         cell.setDelegate(&m_listener);
         cell.setRunKey(kRunKey);
-        EXPECT_NE(cell.hitTestForEvent(QPointF(5, 5)), 0); // zones at the origin before any drawing
+        // Before the icons have been drawn nothing is there to click.
+        EXPECT_EQ(cell.hitTestForEvent(QPointF(5, 5)), 0);
+        EXPECT_EQ(HistoryDeleteTextFieldCell::clickGuard(), 0);
+        cell.setShowFolderAndDeleteButton(true);
+        QImage canvas(120, 30, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&canvas);
+        cell.drawWithFrame(&painter, QRectF(0, 0, 120, 30));
+        EXPECT_NE(cell.hitTestForEvent(QPointF(5, 5)), 0);
         EXPECT_EQ(cell.hitTestForEvent(QPointF(5, 5)), 0);
     }
     // The cell is gone; its resets still run and clear the shared guard.

@@ -237,19 +237,26 @@ TEST(RowStyledTableView, RightClicksGoToTheListDelegateOnly)
     QWidget *viewport = table->viewport();
     const QPoint onRow3(40, table->rowViewportPosition(3) + 5);
 
-    // Without a delegate nothing at all happens.
+    QList<int> movedTo;
+    QObject::connect(table, &RowStyledTableView::currentRowChanged, [&](int row) { movedTo << row; });
+
+    // Without a delegate no menu comes, not even the platform's.
     controls::sendMouse(viewport, QEvent::MouseButtonPress, Qt::RightButton, onRow3);
     QContextMenuEvent menu(QContextMenuEvent::Mouse, onRow3, viewport->mapToGlobal(onRow3));
     QApplication::sendEvent(viewport, &menu);
-    EXPECT_EQ(table->currentIndex().row(), 1);
     EXPECT_FALSE(parent.sawMenu);
 
+    // A right click first makes its row the current one, so that the owner highlights the row
+    // the menu acts on; the stored row stays the owner's to set.
     table->setListDelegate(&delegate);
+    table->setCurrentIndex(table->model()->index(1, 0));
+    movedTo.clear();
     controls::sendMouse(viewport, QEvent::MouseButtonPress, Qt::RightButton, onRow3);
     EXPECT_EQ(delegate.calls, 1);
     EXPECT_EQ(delegate.position, onRow3);
     EXPECT_EQ(table->indexAt(delegate.position).row(), 3);
-    EXPECT_EQ(table->currentIndex().row(), 1) << "a right click does not select";
+    EXPECT_EQ(table->currentIndex().row(), 3);
+    EXPECT_EQ(movedTo, QList<int>{3});
     EXPECT_EQ(table->rowNum(), 1);
 
     // A quick second right click is delivered as well; left clicks are not.
@@ -267,6 +274,63 @@ TEST(RowStyledTableView, RightClicksGoToTheListDelegateOnly)
     showAndSettle(&list);
     controls::sendMouse(list.viewport(), QEvent::MouseButtonPress, Qt::RightButton, QPointF(10, 10));
     EXPECT_EQ(delegate.calls, 3);
+}
+
+namespace {
+// A list whose owner reloads it whole, as the main window does.
+class ReloadingModel : public QStandardItemModel
+{
+public:
+    using QStandardItemModel::QStandardItemModel;
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+};
+} // namespace
+
+TEST(RowStyledTableView, TheKeyboardMovesOpensTheMenuAndTicksOnItsRow)
+{
+    RecordingDelegate delegate;
+    QWidget parent;
+    parent.resize(320, 240);
+    auto *table = new CustomTableView(&parent);
+    table->setGeometry(0, 0, 320, 240);
+    auto *model = new ReloadingModel(5, 2, &parent);
+    table->setModel(model);
+    table->setListDelegate(&delegate);
+    showAndSettle(&parent);
+    QList<int> movedTo;
+    QList<int> toggled;
+    QObject::connect(table, &RowStyledTableView::currentRowChanged, [&](int row) { movedTo << row; });
+    QObject::connect(table, &RowStyledTableView::toggleRowRequested, [&](int row) { toggled << row; });
+
+    table->setFocus();
+    table->setCurrentIndex(model->index(1, 0));
+    QTest::keyClick(table, Qt::Key_Down);
+    EXPECT_EQ(movedTo.last(), 2);
+
+    // The owner reloads everything on each change; the keyboard stays on its row.
+    model->reload();
+    EXPECT_EQ(table->keyboardRow(), 2);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(toggled, QList<int>{2});
+
+    // Shift+F10 and the menu key's request open the menu as a right press in that row.
+    QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(delegate.calls, 1);
+    EXPECT_EQ(table->indexAt(delegate.position).row(), 2);
+    QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                              table->viewport()->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(table->viewport(), &fromKey);
+    EXPECT_EQ(delegate.calls, 2);
+    EXPECT_EQ(table->indexAt(delegate.position).row(), 2);
+
+    // A list the keyboard has not entered toggles nothing.
+    table->setCurrentIndex(QModelIndex());
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(toggled.size(), 1);
 }
 
 TEST(RowStyledTableView, OtherTablesKeepThePlatformsRightClick)

@@ -1,9 +1,11 @@
+#include "TCImageWindow.h"
+#include "CustemImageButton.h"
 #include "JXTitlebarContainer.h"
 #include "JXTitlebarView.h"
 #include "KitGeometry.h"
-#include "TCImageWindow.h"
 #include "TCWindowButton.h"
 #include "TCWindowNotifications.h"
+#include "Theme.h"
 #include "platform/NotificationCenter.h"
 
 #include <QLabel>
@@ -475,4 +477,100 @@ TEST(TCImageWindowShapeTest, withCompositorTheWindowIsTranslucent)
     EXPECT_FALSE(window.usesWindowMask());
     EXPECT_TRUE(window.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(window.mask().isEmpty());
+}
+
+TEST_F(TCImageWindowTest, aFixedSizeWindowNeitherZoomsNorGrows)
+{
+    window.setResizable(false);
+    EXPECT_EQ(window.minimumSize(), QSize(kWidth, kHeight));
+    EXPECT_EQ(window.maximumSize(), QSize(kWidth, kHeight));
+    EXPECT_FALSE(zoomOf(window)->isEnabled()) << "greyed, not hidden: the bar keeps its three buttons";
+    QTest::mouseClick(zoomOf(window), Qt::LeftButton);
+    window.performZoom();
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_EQ(window.size(), QSize(kWidth, kHeight));
+
+    // A zoom button supplied later is greyed too.
+    auto *supplied = new TCWindowButton(QSize(12, 12), QString());
+    window.setZoomButton(supplied);
+    EXPECT_FALSE(supplied->isEnabled());
+
+    window.setResizable(true);
+    EXPECT_TRUE(zoomOf(window)->isEnabled());
+    window.performZoom();
+    EXPECT_TRUE(window.isMaximized());
+}
+
+TEST_F(TCImageWindowTest, aDialogCannotBeMinimisedNorZoomed)
+{
+    window.makeDialogChrome();
+    EXPECT_FALSE(window.isMiniaturizable());
+    EXPECT_FALSE(window.isResizable());
+    EXPECT_TRUE(minimizeOf(window)->isHidden());
+    EXPECT_TRUE(zoomOf(window)->isHidden());
+    EXPECT_FALSE(closeOf(window)->isHidden());
+    window.performMiniaturize();
+    window.miniaturize(); // as a double click on the title bar asks
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(TCImageWindowTest, returnAndEscapePressTheVisibleDefaultAndCancelButtons)
+{
+    QWidget *content = window.contentView();
+    QStringList pressed;
+    auto makeButton = [&](QWidget *parent, const QString &name, int keys) {
+        auto *button = new CustemImageButton(parent);
+        button->setButtonEnabled(true);
+        button->setDelegate(&window);
+        button->setButtonAction([&pressed, name] { pressed << name; });
+        button->setKeyEquivalents(keys);
+        return button;
+    };
+    auto *hiddenPane = new QWidget(content);
+    makeButton(hiddenPane, QStringLiteral("hidden yes"), CustemImageButton::ReturnKey);
+    hiddenPane->hide();
+    auto *pane = new QWidget(content);
+    makeButton(pane, QStringLiteral("yes"), CustemImageButton::ReturnKey);
+    CustemImageButton *cancel = makeButton(pane, QStringLiteral("cancel"), CustemImageButton::EscapeKey);
+    pane->show();
+
+    QTest::keyClick(&window, Qt::Key_Return);
+    QTest::keyClick(&window, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(pressed, (QStringList{QStringLiteral("yes"), QStringLiteral("yes"), QStringLiteral("cancel")}));
+
+    // A disabled cancel button is not pressed; without one, only a modal window closes on Escape.
+    cancel->setButtonEnabled(false);
+    CountingDelegate delegate;
+    window.setDelegate(&delegate);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(pressed.size(), 3);
+    EXPECT_EQ(delegate.shouldCloseCalls, 0) << "a main window does not close on Escape";
+    window.hide();
+    window.setWindowModality(Qt::ApplicationModal);
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(delegate.shouldCloseCalls, 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TCImageWindowTest, theEdgeLiesAlongTheOutlineAboveEverythingElse)
+{
+    auto *cover = new QWidget(window.contentView());
+    cover->setAutoFillBackground(true);
+    QPalette white = cover->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    cover->setPalette(white);
+    cover->setGeometry(window.contentView()->rect());
+    cover->show();
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    window.render(&image);
+    // The lower corners are square: the edge shows right in them and along the sides.
+    auto darker = [](QRgb pixel) { return qGray(pixel) < 245 && qAlpha(pixel) > 0; };
+    EXPECT_TRUE(darker(image.pixel(0, kHeight - 1)));
+    EXPECT_TRUE(darker(image.pixel(kWidth / 2, kHeight - 1)));
+    EXPECT_TRUE(darker(image.pixel(kWidth - 1, kHeight / 2)));
+    EXPECT_FALSE(darker(image.pixel(kWidth / 2, kHeight / 2)));
 }

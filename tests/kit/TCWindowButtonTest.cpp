@@ -237,3 +237,44 @@ TEST(TCStandardWindowButtonArtTest, everyLookIsDrawnAndDistinct)
         }
     }
 }
+
+TEST(TCWindowButtonTest, aWindowGoingAwayUnderThePointerGivesItsCaptureBack)
+{
+    // Two windows of one group, as every image window's standard buttons are.
+    const QString groupName = QStringLiteral("given back");
+    QWidget first;
+    QWidget second;
+    first.resize(60, 30);
+    second.resize(60, 30);
+    TCWindowButton *closing = makeButton(groupName, &first);
+    TCWindowButton *other = makeButton(groupName, &second);
+    TCWindowButtonGroup *group = closing->group();
+    group->resetMouseCaptures();
+    first.show();
+    second.show();
+
+    // The pointer rests on the first window's button when that window closes from it.
+    sendMove(first.windowHandle(), QPointF(6, 6));
+    EXPECT_EQ(group->numberOfCaptures(), 1);
+    first.hide();
+    EXPECT_EQ(group->numberOfCaptures(), 0);
+
+    // On the other window, entering and leaving a button leaves no rollover look behind.
+    other->mouseEntered();
+    EXPECT_TRUE(shows(other, other->rolloverImage()));
+    other->mouseExited();
+    EXPECT_FALSE(shows(other, other->rolloverImage()));
+
+    // Losing focus under the pointer gives it back too, and a refresh reaches every button.
+    first.show();
+    sendMove(first.windowHandle(), QPointF(6, 6));
+    other->updateRollOverImage();
+    EXPECT_TRUE(shows(other, other->rolloverImage())) << "the group shows rollover while captured";
+    QEvent deactivate(QEvent::ActivationChange);
+    QApplication::sendEvent(&first, &deactivate);
+    EXPECT_EQ(group->numberOfCaptures(), 0);
+    EXPECT_FALSE(shows(other, other->rolloverImage()));
+    // It never goes below zero, whatever order the events come in.
+    first.hide();
+    EXPECT_EQ(group->numberOfCaptures(), 0);
+}

@@ -3,6 +3,7 @@
 #include "HeaderCellView.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
@@ -104,9 +105,80 @@ void RowStyledTableView::rightMouseDown(QMouseEvent *event)
     Q_UNUSED(event);
 }
 
+int RowStyledTableView::keyboardRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void RowStyledTableView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.isValid() && current.row() != previous.row())
+        Q_EMIT currentRowChanged(current.row());
+}
+
+void RowStyledTableView::setModel(QAbstractItemModel *model)
+{
+    if (QAbstractItemModel *old = this->model())
+        disconnect(old, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    // Owners reload the whole list for every change. Connected after the view and its selection
+    // model, which both forget the current row on a reset, so the keyboard gets it back last.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_keptRow = keyboardRow();
+        m_keptColumn = currentIndex().isValid() ? currentIndex().column() : 0;
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        const int row = m_keptRow;
+        m_keptRow = -1;
+        QAbstractItemModel *items = this->model();
+        if (row < 0 || !items || row >= items->rowCount(rootIndex()) || !selectionModel())
+            return;
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(items->index(row, m_keptColumn, rootIndex()),
+                                          QItemSelectionModel::NoUpdate);
+    });
+}
+
+void RowStyledTableView::keyPressEvent(QKeyEvent *event)
+{
+    // The menu key itself arrives as a menu request (contextMenuEvent); Shift+F10 only as a key.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier && handlesRightClicks()) {
+        rightMouseDownFromKeyboard();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (keyboardRow() >= 0 && !event->isAutoRepeat())
+            Q_EMIT toggleRowRequested(keyboardRow());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void RowStyledTableView::rightMouseDownFromKeyboard()
+{
+    const int row = keyboardRow();
+    QPoint local(viewport()->width() / 2, 0);
+    if (row >= 0) {
+        scrollTo(model()->index(row, 0, rootIndex()));
+        local.setY(rowViewportPosition(row) + rowHeight(row) / 2);
+    }
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(local), viewport()->mapToGlobal(QPointF(local)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    rightMouseDown(&press);
+}
+
 void RowStyledTableView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::RightButton && handlesRightClicks()) {
+        const QModelIndex under = indexAt(event->position().toPoint());
+        if (under.isValid() && selectionModel())
+            selectionModel()->setCurrentIndex(under, QItemSelectionModel::NoUpdate);
         rightMouseDown(event);
         event->accept();
         return;
@@ -129,6 +201,9 @@ void RowStyledTableView::contextMenuEvent(QContextMenuEvent *event)
 {
     // Tables that hand right clicks to their owner show no menu of their own, nor let one bubble up.
     if (handlesRightClicks()) {
+        // The window system turns the menu key into a request from the keyboard.
+        if (event->reason() == QContextMenuEvent::Keyboard)
+            rightMouseDownFromKeyboard();
         event->accept();
         return;
     }

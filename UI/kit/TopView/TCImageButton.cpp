@@ -1,6 +1,7 @@
 #include "TCImageButton.h"
 
 #include "ImageLibrary.h"
+#include "Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,10 +9,11 @@
 TCImageButton::TCImageButton(QWidget *parent)
     : QPushButton(parent)
 {
+    // Focus from the keyboard only: a click leaves no focus ring behind.
+    setFocusPolicy(Qt::TabFocus);
 }
 
-TCImageButton::TCImageButton(const QRect &frame, QWidget *parent)
-    : QPushButton(parent)
+TCImageButton::TCImageButton(const QRect &frame, QWidget *parent) : TCImageButton(parent)
 {
     setGeometry(frame);
 }
@@ -19,6 +21,10 @@ TCImageButton::TCImageButton(const QRect &frame, QWidget *parent)
 void TCImageButton::setImageFromFileNormalName(const QString &normalName, const QString &activeName,
                                                const QString &hoverName, const QString &disableName)
 {
+    m_imageNames[0] = normalName;
+    m_imageNames[1] = activeName;
+    m_imageNames[2] = hoverName;
+    m_imageNames[3] = disableName;
     m_normalImage = ImageLibrary::imageNamed(normalName);
     m_activeImage = ImageLibrary::imageNamed(activeName);
     m_hoverImage = ImageLibrary::imageNamed(hoverName);
@@ -41,15 +47,32 @@ QPixmap TCImageButton::chosenImage() const
     return m_normalImage;
 }
 
+QString TCImageButton::chosenImageName() const
+{
+    if (!isEnabled())
+        return m_imageNames[3];
+    if (m_isTracking)
+        return m_imageNames[1];
+    if (m_isFocus)
+        return m_imageNames[2];
+    return m_imageNames[0];
+}
+
 void TCImageButton::paintEvent(QPaintEvent *event)
 {
     if (m_normalImage.isNull()) {
         QPushButton::paintEvent(event);
         return;
     }
-    const QPixmap image = chosenImage();
+    QPixmap image = chosenImage();
     if (image.isNull())
         return;
+    // On a screen of another scale than the image was made for, it is made again for this one.
+    if (!qFuzzyCompare(image.devicePixelRatio(), devicePixelRatioF())) {
+        const QPixmap sharp = ImageLibrary::imageNamed(chosenImageName(), devicePixelRatioF());
+        if (!sharp.isNull())
+            image = sharp;
+    }
     // The part of the image the size of the button, whatever the image's own size; the source
     // rectangle is in the image's device pixels.
     const qreal ratio = image.devicePixelRatio();
@@ -57,6 +80,13 @@ void TCImageButton::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(m_dstRect, image, source.intersected(QRectF(image.rect())));
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(theme::focusRingColor(), theme::kFocusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        const qreal inset = theme::kFocusRingWidth / 2.0;
+        painter.drawRoundedRect(m_dstRect.adjusted(inset, inset, -inset, -inset), 4.0, 4.0);
+    }
 }
 
 void TCImageButton::mouseEntered()

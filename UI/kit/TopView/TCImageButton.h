@@ -46,6 +46,9 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    QString chosenImageName() const;
+
+    QString m_imageNames[4];
     QPixmap m_normalImage;
     QPixmap m_activeImage;
     QPixmap m_hoverImage;

@@ -1,10 +1,13 @@
 #include "TCImageWindow.h"
 
+#include "CustemImageButton.h"
+#include "ImageLibrary.h"
 #include "JXTitlebarContainer.h"
 #include "JXTitlebarView.h"
 #include "KitGeometry.h"
 #include "TCStandardWindowButtonArt.h"
 #include "TCWindowButton.h"
+#include "TCWindowEdge.h"
 #include "TCWindowNotifications.h"
 #include "Theme.h"
 #include "TitlebarDrawing.h"
@@ -12,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
 #include <cmath>
@@ -136,7 +140,10 @@ TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     fillBackground(content);
     content->setGeometry(contentRectForFrameRect(QRectF(rect())).toRect());
     m_contentView = content;
+    m_edge = new TCWindowEdge(this);
+    setFocusPolicy(Qt::ClickFocus);
     raiseButtons();
+    setWindowIcon(ImageLibrary::applicationIcon());
 
     doInitialWindowSetup();
 }
@@ -355,6 +362,47 @@ void TCImageWindow::raiseButtons()
         if (button)
             button->raise();
     }
+    if (m_edge)
+        m_edge->raise();
+}
+
+void TCImageWindow::setResizable(bool resizable)
+{
+    m_resizable = resizable;
+    if (resizable) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(size());
+    }
+    updateZoomButton();
+}
+
+void TCImageWindow::updateZoomButton()
+{
+    for (TCWindowButton *zoom : {standardWindowButton(ZoomButton), m_zoomButton.data()}) {
+        if (zoom)
+            zoom->setEnabled(m_resizable);
+    }
+}
+
+void TCImageWindow::setMiniaturizable(bool miniaturizable)
+{
+    m_miniaturizable = miniaturizable;
+    if (TCWindowButton *minimize = standardWindowButton(MinimizeButton))
+        minimize->setVisible(miniaturizable);
+    if (m_minimizeButton)
+        m_minimizeButton->setVisible(miniaturizable);
+}
+
+void TCImageWindow::makeDialogChrome()
+{
+    setMiniaturizable(false);
+    setResizable(false);
+    for (TCWindowButton *zoom : {standardWindowButton(ZoomButton), m_zoomButton.data()}) {
+        if (zoom)
+            zoom->hide();
+    }
 }
 
 void TCImageWindow::displayWindowAndTitlebar()
@@ -476,11 +524,14 @@ void TCImageWindow::setCloseButton(TCWindowButton *button)
 void TCImageWindow::setMinimizeButton(TCWindowButton *button)
 {
     replaceButton(m_minimizeButton, button, MinimizeButton, [this] { performMiniaturize(); });
+    if (m_minimizeButton && !m_miniaturizable)
+        m_minimizeButton->hide();
 }
 
 void TCImageWindow::setZoomButton(TCWindowButton *button)
 {
     replaceButton(m_zoomButton, button, ZoomButton, [this] { performZoom(); });
+    updateZoomButton();
 }
 
 void TCImageWindow::setFullScreenButton(TCWindowButton *button)
@@ -529,11 +580,16 @@ void TCImageWindow::performMiniaturize()
 
 void TCImageWindow::miniaturize()
 {
+    if (!m_miniaturizable)
+        return;
     showMinimized();
 }
 
 void TCImageWindow::performZoom()
 {
+    // A window of fixed size has nothing to grow into: its panes would sit in a corner.
+    if (!m_resizable)
+        return;
     if (isMaximized())
         showNormal();
     else
@@ -625,6 +681,50 @@ void TCImageWindow::closeEvent(QCloseEvent *event)
     }
     m_delegateProxy.windowWillClose(this);
     QWidget::closeEvent(event);
+}
+
+void TCImageWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    raiseButtons();
+    // The window itself holds the focus until the person moves it with Tab or a click: no control
+    // shows a focus ring it was never given, and Return reaches the default button, not whichever
+    // button came first.
+    if (!focusWidget())
+        setFocus(Qt::OtherFocusReason);
+}
+
+bool TCImageWindow::pressKeyEquivalent(int key)
+{
+    const auto role = key == Qt::Key_Escape ? CustemImageButton::EscapeKey : CustemImageButton::ReturnKey;
+    const QList<CustemImageButton *> buttons = findChildren<CustemImageButton *>();
+    for (CustemImageButton *button : buttons) {
+        if ((button->keyEquivalents() & role) && button->isVisibleTo(this) && button->isDisabled() &&
+            button->isEnabled()) {
+            button->performClick();
+            return true;
+        }
+    }
+    if (key != Qt::Key_Escape || windowModality() == Qt::NonModal)
+        return false;
+    // A dialog without a cancel button closes as its close button would close it.
+    TCWindowButton *close = m_closeButton ? m_closeButton.data() : standardWindowButton(CloseButton);
+    if (!close || !close->isVisibleTo(this) || !close->isEnabled())
+        return false;
+    close->click();
+    return true;
+}
+
+void TCImageWindow::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+        !event->isAutoRepeat() && pressKeyEquivalent(key)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TCImageWindow::beginWindowDrag(const QPointF &globalPos)

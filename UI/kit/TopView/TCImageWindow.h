@@ -12,6 +12,7 @@
 #include <optional>
 
 class JXTitlebarContainer;
+class TCWindowEdge;
 
 // The window of every window controller: a frameless top-level window that draws its own title
 // bar (a white bar with rounded upper corners) and carries the kit's close, minimize and zoom
@@ -138,6 +139,17 @@ public:
     // True when the corners are cut by a window mask because nothing composites translucency.
     bool usesWindowMask() const { return !m_translucent; }
 
+    // A window that is not resizable keeps its present size: the desktop is told so, and zooming
+    // does nothing (its zoom button is greyed). Size the window before fixing it.
+    bool isResizable() const { return m_resizable; }
+    void setResizable(bool resizable);
+    // A window that cannot be miniaturized has no minimize button and ignores every request to
+    // shrink into the panel (title-bar double click included).
+    bool isMiniaturizable() const { return m_miniaturizable; }
+    void setMiniaturizable(bool miniaturizable);
+    // What a modal dialog allows: no minimize and no zoom button, a fixed size.
+    void makeDialogChrome();
+
     // Moving the window by dragging: positions are global (screen) points.
     void beginWindowDrag(const QPointF &globalPos);
     void continueWindowDrag(const QPointF &globalPos);
@@ -163,6 +175,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Return presses the visible default button; Escape the visible cancel button, or, in a
+    // modal window, the close button.
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void doInitialWindowSetup();
@@ -180,6 +196,8 @@ private:
     void replaceButton(QPointer<TCWindowButton> &slot, TCWindowButton *button, int type, std::function<void()> action);
     void updateWindowShape();
     void raiseButtons();
+    void updateZoomButton();
+    bool pressKeyEquivalent(int key);
 
     qreal m_cachedTitleBarHeight = 0.0;
     bool m_setFullScreenButtonRightMargin = false;
@@ -220,6 +238,9 @@ private:
     QPointer<TCWindowButton> m_standardButtons[3];
     bool m_hiddenForSuppliedButton[3] = {false, false, false};
     QPointer<QWidget> m_contentView;
+    QPointer<TCWindowEdge> m_edge;
+    bool m_resizable = true;
+    bool m_miniaturizable = true;
     bool m_translucent = false;
     bool m_movableByWindowBackground = false;
     bool m_dragging = false;

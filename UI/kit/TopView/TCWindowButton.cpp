@@ -131,6 +131,8 @@ bool TCWindowButton::event(QEvent *event)
     const bool result = QAbstractButton::event(event);
     if (event->type() == QEvent::ParentChange)
         windowChanged();
+    else if (event->type() == QEvent::Hide)
+        windowLostPointer();
     return result;
 }
 
@@ -179,7 +181,12 @@ bool TCWindowButton::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_window) {
         switch (event->type()) {
         case QEvent::ActivationChange:
+            if (!m_window->isActiveWindow())
+                windowLostPointer();
             updateImage();
+            break;
+        case QEvent::Hide:
+            windowLostPointer();
             break;
         case QEvent::Show:
         case QEvent::WinIdChange:
@@ -218,6 +225,15 @@ void TCWindowButton::pointerMovedInWindow(const QPointF &windowPos)
         mouseEntered();
     else
         mouseExited();
+}
+
+void TCWindowButton::windowLostPointer()
+{
+    if (!m_pointerInside)
+        return;
+    m_pointerInside = false;
+    group()->didLosePointerWithoutLeaving();
+    updateRollOverImage();
 }
 
 void TCWindowButton::windowWillEnterFullScreen()

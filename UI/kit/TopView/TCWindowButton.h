@@ -70,6 +70,8 @@ private:
     void windowChanged();
     void watchWindowHandle();
     void pointerMovedInWindow(const QPointF &windowPos);
+    // The window went away or lost focus under the pointer: no leave event will come.
+    void windowLostPointer();
     void windowWillEnterFullScreen();
     void windowWillExitFullScreen();
     bool isKeyWindow() const;

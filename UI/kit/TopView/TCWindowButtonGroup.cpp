@@ -32,3 +32,9 @@ void TCWindowButtonGroup::setNumberOfCaptures(qint64 count)
     m_numberOfCaptures = count;
     NotificationCenter::defaultCenter().postNotification(DidUpdateRolloverStateNotification, this);
 }
+
+void TCWindowButtonGroup::didLosePointerWithoutLeaving()
+{
+    m_numberOfCaptures = qMax<qint64>(0, m_numberOfCaptures - 1);
+    NotificationCenter::defaultCenter().postNotification(DidUpdateRolloverStateNotification, this);
+}

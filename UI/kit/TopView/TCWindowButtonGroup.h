@@ -27,6 +27,10 @@ public:
     void didCaptureMousePointer() { ++m_numberOfCaptures; }
     void didReleaseMousePointer() { --m_numberOfCaptures; }
     void resetMouseCaptures() { m_numberOfCaptures = 0; }
+    // A capture given back without the pointer leaving (its window hid, closed or lost focus
+    // under it): the count drops, never below zero, and every button of the group refreshes, so
+    // that none keeps the rollover look for a pointer that is no longer there.
+    void didLosePointerWithoutLeaving();
     bool shouldDisplayRollOver() const { return m_numberOfCaptures > 0; }
 
 private:
