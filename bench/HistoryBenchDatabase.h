@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -101,6 +102,24 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
 };
+
+// Runs deleted as they were before: per run, the database opened and each table's rows deleted in
+// a commit of its own, with SQLite's own journal.
+inline void deleteRunByRun(const QString &path, const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        for (const char *sql : {"delete from TimeBase where Time=?", "delete from BaseTable where Time=?"}) {
+            sqlite3_stmt *statement = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+            sqlite3_bind_text(statement, 1, key.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(statement);
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+    }
+}
 
 // Median milliseconds of the measured part over several repetitions.
 inline double median(int repetitions, const std::function<void()> &prepare,

@@ -9,7 +9,8 @@
 //   click      a press on a run row until the view has drawn the new selection;
 //   toggle     a click on a run's disclosure triangle that opens it, drawn (and one that closes it);
 //   expand all every run opened one after another, then drawn;
-//   Empty All  the button pressed until the emptied view has drawn.
+//   Empty All  the button pressed until the emptied view has drawn;
+//   delete     one run deleted by its icon until the reloaded view has drawn.
 // The same clicks on a plain tree view holding the same rows are the peer, and the same Empty All
 // done the old way (one open and two commits per run) is the baseline: the table gives our time
 // over theirs, and each size over the smallest (10 means linear growth from 1,000 to 10,000).
@@ -145,7 +146,7 @@ QList<int> sizesFrom(const char *text)
 struct Row
 {
     int runs;
-    double open, click, toggle, expandAll, emptyAll;
+    double open, click, toggle, expandAll, emptyAll, deleteOne;
     double plainClick, plainToggle, plainExpandAll, oldEmptyAll;
 };
 
@@ -193,16 +194,29 @@ int main(int argc, char **argv)
                 shown->controller()->emptyListButtonAction();
                 settle(shown->outline()->viewport());
             });
+        row.deleteOne = median(
+            3,
+            [&] {
+                shown.reset();
+                database.fill(runs, kItemsPerRun);
+                shown = std::make_unique<ShownHistory>();
+                shown->controller()->shouldSelectItem(shown->controller()->outlineModel()->index(1, 0));
+            },
+            [&] {
+                shown->controller()->clickDeleteWithDate(QString());
+                settle(shown->outline()->viewport());
+            });
         shown.reset();
         // The old way is slow; 1,000 runs of it are enough for the ratio at every size.
         const int oldRuns = std::min(runs, 1000);
+        QStringList keys;
         row.oldEmptyAll = median(
-                              1, [&] { database.fill(oldRuns, kItemsPerRun); },
+                              1,
                               [&] {
-                                  const QStringList keys = store->getAllData().keys();
-                                  for (const QString &key : keys)
-                                      store->deleteDataWithKey(key);
-                              }) *
+                                  database.fill(oldRuns, kItemsPerRun);
+                                  keys = store->getAllData().keys();
+                              },
+                              [&] { historybench::deleteRunByRun(database.path(), keys); }) *
                           runs / oldRuns;
         rows << row;
         std::fprintf(stderr, "%d runs measured\n", runs);
@@ -210,17 +224,20 @@ int main(int argc, char **argv)
 
     const Row &base = rows.first();
     std::printf("History view, runs of %d items; milliseconds (median); ratios in brackets.\n", kItemsPerRun);
-    std::printf("%7s | %9s %7s | %8s %8s | %8s %8s | %10s %8s | %10s %8s\n", "runs", "open", "/first",
-                "click", "/plain", "toggle", "/plain", "expand all", "/plain", "Empty All", "/old");
+    std::printf("%7s | %9s %7s | %8s %8s | %8s %8s | %10s %8s | %10s %8s | %9s %7s\n", "runs", "open",
+                "/first", "click", "/plain", "toggle", "/plain", "expand all", "/plain", "Empty All", "/old",
+                "delete", "/open");
     for (const Row &row : rows) {
-        std::printf("%7d | %9.1f %7.1f | %8.2f %8.2f | %8.2f %8.2f | %10.1f %8.2f | %10.1f %8.3f\n", row.runs,
-                    row.open, row.open / base.open, row.click, row.click / row.plainClick, row.toggle,
-                    row.toggle / row.plainToggle, row.expandAll, row.expandAll / row.plainExpandAll,
-                    row.emptyAll, row.emptyAll / row.oldEmptyAll);
+        std::printf(
+            "%7d | %9.1f %7.1f | %8.2f %8.2f | %8.2f %8.2f | %10.1f %8.2f | %10.1f %8.3f | %9.1f %7.2f\n",
+            row.runs, row.open, row.open / base.open, row.click, row.click / row.plainClick, row.toggle,
+            row.toggle / row.plainToggle, row.expandAll, row.expandAll / row.plainExpandAll, row.emptyAll,
+            row.emptyAll / row.oldEmptyAll, row.deleteOne, row.deleteOne / row.open);
     }
     std::printf(
         "(/first: this size over %d runs; /plain: a plain tree view with the same rows; /old: one open and "
-        "two commits per run, timed at up to 1,000 runs and scaled)\n",
+        "two commits per run, timed at up to 1,000 runs and scaled; delete: one run by its icon, with the "
+        "reload that follows, over opening the view)\n",
         base.runs);
     return 0;
 }

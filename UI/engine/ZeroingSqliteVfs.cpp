@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <mutex>
 
 namespace {
@@ -53,24 +52,24 @@ int zeroRange(sqlite3_file *real, sqlite3_int64 from, sqlite3_int64 to)
     return real->pMethods->xSync(real, SQLITE_SYNC_NORMAL);
 }
 
+// Everything but truncation passes straight to the file below.
+template <auto Method> struct Forward;
+template <typename Result, typename... Args, Result (*sqlite3_io_methods::*Method)(sqlite3_file *, Args...)>
+struct Forward<Method>
+{
+    static Result call(sqlite3_file *file, Args... args)
+    {
+        sqlite3_file *real = realOf(file);
+        return (real->pMethods->*Method)(real, args...);
+    }
+};
+
 int fileClose(sqlite3_file *file)
 {
     sqlite3_file *real = realOf(file);
     const int rc = real->pMethods ? real->pMethods->xClose(real) : SQLITE_OK;
     file->pMethods = nullptr;
     return rc;
-}
-
-int fileRead(sqlite3_file *file, void *buffer, int amount, sqlite3_int64 offset)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xRead(real, buffer, amount, offset);
-}
-
-int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 offset)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xWrite(real, buffer, amount, offset);
 }
 
 int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
@@ -99,129 +98,32 @@ int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
     return real->pMethods->xTruncate(real, size);
 }
 
-int fileSync(sqlite3_file *file, int flags)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xSync(real, flags);
-}
-
-int fileSize(sqlite3_file *file, sqlite3_int64 *size)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xFileSize(real, size);
-}
-
-int fileLock(sqlite3_file *file, int level)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xLock(real, level);
-}
-
-int fileUnlock(sqlite3_file *file, int level)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xUnlock(real, level);
-}
-
-int fileCheckReservedLock(sqlite3_file *file, int *result)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xCheckReservedLock(real, result);
-}
-
-int fileControl(sqlite3_file *file, int op, void *argument)
-{
-    sqlite3_file *real = realOf(file);
-    if (op == SQLITE_FCNTL_VFSNAME && argument) {
-        // Name this layer in front of the one below, as stacked layers do.
-        const int rc = real->pMethods->xFileControl(real, op, argument);
-        char **names = static_cast<char **>(argument);
-        *names = rc == SQLITE_OK && *names ? sqlite3_mprintf("%s/%z", kName, *names)
-                                           : sqlite3_mprintf("%s", kName);
-        return SQLITE_OK;
-    }
-    return real->pMethods->xFileControl(real, op, argument);
-}
-
-int fileSectorSize(sqlite3_file *file)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xSectorSize(real);
-}
-
-int fileDeviceCharacteristics(sqlite3_file *file)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xDeviceCharacteristics(real);
-}
-
-int fileShmMap(sqlite3_file *file, int region, int size, int extend, void volatile **pointer)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xShmMap(real, region, size, extend, pointer);
-}
-
-int fileShmLock(sqlite3_file *file, int offset, int count, int flags)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xShmLock(real, offset, count, flags);
-}
-
-void fileShmBarrier(sqlite3_file *file)
-{
-    sqlite3_file *real = realOf(file);
-    real->pMethods->xShmBarrier(real);
-}
-
-int fileShmUnmap(sqlite3_file *file, int deleteFlag)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xShmUnmap(real, deleteFlag);
-}
-
-int fileFetch(sqlite3_file *file, sqlite3_int64 offset, int amount, void **pointer)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xFetch(real, offset, amount, pointer);
-}
-
-int fileUnfetch(sqlite3_file *file, sqlite3_int64 offset, void *pointer)
-{
-    sqlite3_file *real = realOf(file);
-    return real->pMethods->xUnfetch(real, offset, pointer);
-}
-
 // One table per version of the layer below, so SQLite never calls what it does not have.
 sqlite3_io_methods methodsOfVersion(int version)
 {
-    sqlite3_io_methods methods = {version,
-                                  fileClose,
-                                  fileRead,
-                                  fileWrite,
-                                  fileTruncate,
-                                  fileSync,
-                                  fileSize,
-                                  fileLock,
-                                  fileUnlock,
-                                  fileCheckReservedLock,
-                                  fileControl,
-                                  fileSectorSize,
-                                  fileDeviceCharacteristics,
-                                  nullptr,
-                                  nullptr,
-                                  nullptr,
-                                  nullptr,
-                                  nullptr,
-                                  nullptr};
+    sqlite3_io_methods methods = {};
+    methods.iVersion = version;
+    methods.xClose = fileClose;
+    methods.xRead = Forward<&sqlite3_io_methods::xRead>::call;
+    methods.xWrite = Forward<&sqlite3_io_methods::xWrite>::call;
+    methods.xTruncate = fileTruncate;
+    methods.xSync = Forward<&sqlite3_io_methods::xSync>::call;
+    methods.xFileSize = Forward<&sqlite3_io_methods::xFileSize>::call;
+    methods.xLock = Forward<&sqlite3_io_methods::xLock>::call;
+    methods.xUnlock = Forward<&sqlite3_io_methods::xUnlock>::call;
+    methods.xCheckReservedLock = Forward<&sqlite3_io_methods::xCheckReservedLock>::call;
+    methods.xFileControl = Forward<&sqlite3_io_methods::xFileControl>::call;
+    methods.xSectorSize = Forward<&sqlite3_io_methods::xSectorSize>::call;
+    methods.xDeviceCharacteristics = Forward<&sqlite3_io_methods::xDeviceCharacteristics>::call;
     if (version >= 2) {
-        methods.xShmMap = fileShmMap;
-        methods.xShmLock = fileShmLock;
-        methods.xShmBarrier = fileShmBarrier;
-        methods.xShmUnmap = fileShmUnmap;
+        methods.xShmMap = Forward<&sqlite3_io_methods::xShmMap>::call;
+        methods.xShmLock = Forward<&sqlite3_io_methods::xShmLock>::call;
+        methods.xShmBarrier = Forward<&sqlite3_io_methods::xShmBarrier>::call;
+        methods.xShmUnmap = Forward<&sqlite3_io_methods::xShmUnmap>::call;
     }
     if (version >= 3) {
-        methods.xFetch = fileFetch;
-        methods.xUnfetch = fileUnfetch;
+        methods.xFetch = Forward<&sqlite3_io_methods::xFetch>::call;
+        methods.xUnfetch = Forward<&sqlite3_io_methods::xUnfetch>::call;
     }
     return methods;
 }
@@ -274,60 +176,13 @@ int vfsDelete(sqlite3_vfs *, const char *path, int syncDir)
     return g_base->xDelete(g_base, path, syncDir);
 }
 
-int vfsAccess(sqlite3_vfs *, const char *path, int flags, int *result)
+// The rest of the layer is the system's own.
+template <auto Method> struct ForwardVfs;
+template <typename Result, typename... Args, Result (*sqlite3_vfs::*Method)(sqlite3_vfs *, Args...)>
+struct ForwardVfs<Method>
 {
-    return g_base->xAccess(g_base, path, flags, result);
-}
-
-int vfsFullPathname(sqlite3_vfs *, const char *path, int size, char *out)
-{
-    return g_base->xFullPathname(g_base, path, size, out);
-}
-
-void *vfsDlOpen(sqlite3_vfs *, const char *path)
-{
-    return g_base->xDlOpen(g_base, path);
-}
-
-void vfsDlError(sqlite3_vfs *, int size, char *message)
-{
-    g_base->xDlError(g_base, size, message);
-}
-
-void (*vfsDlSym(sqlite3_vfs *, void *handle, const char *symbol))(void)
-{
-    return g_base->xDlSym(g_base, handle, symbol);
-}
-
-void vfsDlClose(sqlite3_vfs *, void *handle)
-{
-    g_base->xDlClose(g_base, handle);
-}
-
-int vfsRandomness(sqlite3_vfs *, int size, char *out)
-{
-    return g_base->xRandomness(g_base, size, out);
-}
-
-int vfsSleep(sqlite3_vfs *, int microseconds)
-{
-    return g_base->xSleep(g_base, microseconds);
-}
-
-int vfsCurrentTime(sqlite3_vfs *, double *now)
-{
-    return g_base->xCurrentTime(g_base, now);
-}
-
-int vfsGetLastError(sqlite3_vfs *, int size, char *out)
-{
-    return g_base->xGetLastError ? g_base->xGetLastError(g_base, size, out) : 0;
-}
-
-int vfsCurrentTimeInt64(sqlite3_vfs *, sqlite3_int64 *now)
-{
-    return g_base->xCurrentTimeInt64(g_base, now);
-}
+    static Result call(sqlite3_vfs *, Args... args) { return (g_base->*Method)(g_base, args...); }
+};
 
 sqlite3_vfs *registerLayer()
 {
@@ -343,18 +198,18 @@ sqlite3_vfs *registerLayer()
     vfs.zName = kName;
     vfs.xOpen = vfsOpen;
     vfs.xDelete = vfsDelete;
-    vfs.xAccess = vfsAccess;
-    vfs.xFullPathname = vfsFullPathname;
-    vfs.xDlOpen = vfsDlOpen;
-    vfs.xDlError = vfsDlError;
-    vfs.xDlSym = vfsDlSym;
-    vfs.xDlClose = vfsDlClose;
-    vfs.xRandomness = vfsRandomness;
-    vfs.xSleep = vfsSleep;
-    vfs.xCurrentTime = vfsCurrentTime;
-    vfs.xGetLastError = vfsGetLastError;
+    vfs.xAccess = ForwardVfs<&sqlite3_vfs::xAccess>::call;
+    vfs.xFullPathname = ForwardVfs<&sqlite3_vfs::xFullPathname>::call;
+    vfs.xDlOpen = ForwardVfs<&sqlite3_vfs::xDlOpen>::call;
+    vfs.xDlError = ForwardVfs<&sqlite3_vfs::xDlError>::call;
+    vfs.xDlSym = ForwardVfs<&sqlite3_vfs::xDlSym>::call;
+    vfs.xDlClose = ForwardVfs<&sqlite3_vfs::xDlClose>::call;
+    vfs.xRandomness = ForwardVfs<&sqlite3_vfs::xRandomness>::call;
+    vfs.xSleep = ForwardVfs<&sqlite3_vfs::xSleep>::call;
+    vfs.xCurrentTime = ForwardVfs<&sqlite3_vfs::xCurrentTime>::call;
+    vfs.xGetLastError = g_base->xGetLastError ? ForwardVfs<&sqlite3_vfs::xGetLastError>::call : nullptr;
     if (g_base->iVersion >= 2 && g_base->xCurrentTimeInt64)
-        vfs.xCurrentTimeInt64 = vfsCurrentTimeInt64;
+        vfs.xCurrentTimeInt64 = ForwardVfs<&sqlite3_vfs::xCurrentTimeInt64>::call;
     else
         vfs.iVersion = 1;
     return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? &vfs : nullptr;

@@ -17,22 +17,24 @@ namespace testsupport {
 class LoopImage
 {
 public:
-    explicit LoopImage(const QString &folder, qint64 bytes = 16 * 1024 * 1024)
+    explicit LoopImage(const QString &folder)
         : m_image(folder + QStringLiteral("/disk.img")), m_mount(folder + QStringLiteral("/mnt"))
     {
         if (::geteuid() != 0) {
             m_error = QStringLiteral("needs root to set up a loop device");
             return;
         }
-        const QString mkfs = QStandardPaths::findExecutable(
-            QStringLiteral("mkfs.ext4"), {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")});
+        QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4"));
+        if (mkfs.isEmpty())
+            mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.ext4"),
+                                                  {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")});
         if (mkfs.isEmpty()) {
             m_error = QStringLiteral("mkfs.ext4 is not installed");
             return;
         }
         QDir().mkpath(m_mount);
         QFile image(m_image);
-        if (!image.open(QIODevice::WriteOnly) || !image.resize(bytes)) {
+        if (!image.open(QIODevice::WriteOnly) || !image.resize(16 * 1024 * 1024)) {
             m_error = QStringLiteral("cannot create the image");
             return;
         }
