@@ -40,8 +40,13 @@ QVariant HistoryOutlineModel::itemForIndex(const QModelIndex &index) const
 
 void HistoryOutlineModel::setSelectedRow(const QModelIndex &index)
 {
-    m_selectedRow = index.isValid() ? index.siblingAtColumn(0) : QModelIndex();
-    refreshCells();
+    const QModelIndex row = index.isValid() ? index.siblingAtColumn(0) : QModelIndex();
+    if (row == m_selectedRow)
+        return;
+    const QModelIndex previous = m_selectedRow;
+    m_selectedRow = row;
+    rowChanged(previous);
+    rowChanged(row);
 }
 
 void HistoryOutlineModel::reload()
@@ -51,18 +56,10 @@ void HistoryOutlineModel::reload()
     endResetModel();
 }
 
-void HistoryOutlineModel::refreshCells()
+void HistoryOutlineModel::rowChanged(const QModelIndex &row)
 {
-    const int runs = rowCount();
-    if (runs == 0)
-        return;
-    Q_EMIT dataChanged(index(0, 0), index(runs - 1, columnCount() - 1));
-    for (int run = 0; run < runs; ++run) {
-        const QModelIndex parent = index(run, 0);
-        const int records = rowCount(parent);
-        if (records > 0)
-            Q_EMIT dataChanged(index(0, 0, parent), index(records - 1, columnCount() - 1, parent));
-    }
+    if (row.isValid())
+        Q_EMIT dataChanged(row, row.siblingAtColumn(columnCount() - 1));
 }
 
 QModelIndex HistoryOutlineModel::index(int row, int column, const QModelIndex &parent) const

@@ -20,14 +20,13 @@ public:
     // What the controller's outline item at this index is: a run key (QString), a record
     // (QVariantMap) or, for the root, nothing.
     QVariant itemForIndex(const QModelIndex &index) const;
-    // The row the outline shows as chosen (column 0); invalid for none.
+    // The row the outline shows as chosen (column 0); invalid for none. Only the rows that gain or
+    // lose the choice are drawn again.
     void setSelectedRow(const QModelIndex &index);
     QModelIndex selectedRow() const { return m_selectedRow; }
 
     // Tells the outline that the controller's runs were replaced.
     void reload();
-    // Tells the outline that every cell must be drawn again.
-    void refreshCells();
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &index) const override;
@@ -38,6 +37,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    void rowChanged(const QModelIndex &row);
+
     const HistoryWindowController *m_controller;
     QPersistentModelIndex m_selectedRow;
 };

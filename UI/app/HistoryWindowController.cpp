@@ -123,8 +123,8 @@ void HistoryWindowController::loadWindow()
 
     connect(m_historyOutlineView, &QAbstractItemView::pressed, this,
             [this](const QModelIndex &index) { shouldSelectItem(index); });
-    connect(m_historyOutlineView, &QTreeView::expanded, this, [this] { refreshSelectedRow(); });
-    connect(m_historyOutlineView, &QTreeView::collapsed, this, [this] { refreshSelectedRow(); });
+    connect(m_historyOutlineView, &QTreeView::expanded, this, [this] { scheduleSelectedRowRefresh(); });
+    connect(m_historyOutlineView, &QTreeView::collapsed, this, [this] { scheduleSelectedRowRefresh(); });
 }
 
 void HistoryWindowController::windowDidLoad()
@@ -189,6 +189,10 @@ void HistoryWindowController::getEraserHistory()
     m_historyAllArr = m_historyDic.keys();
     std::sort(m_historyAllArr.begin(), m_historyAllArr.end(),
               [](const QString &first, const QString &second) { return second.compare(first) < 0; });
+    m_runRows.clear();
+    m_runRows.reserve(m_historyAllArr.size());
+    for (int row = 0; row < m_historyAllArr.size(); ++row)
+        m_runRows.insert(m_historyAllArr.at(row), row);
 
     if (m_model)
         m_model->reload();
@@ -282,14 +286,31 @@ bool HistoryWindowController::shouldSelectItem(const QModelIndex &index)
     return true;
 }
 
+void HistoryWindowController::scheduleSelectedRowRefresh()
+{
+    // Runs opened or closed in one go (all of them, say) move the chosen row once, before the
+    // outline draws again, rather than once per run.
+    if (m_selectedRowRefreshPending)
+        return;
+    m_selectedRowRefreshPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_selectedRowRefreshPending)
+                refreshSelectedRow();
+        },
+        Qt::QueuedConnection);
+}
+
 void HistoryWindowController::refreshSelectedRow()
 {
+    m_selectedRowRefreshPending = false;
     if (!m_model || !m_historyOutlineView)
         return;
     // The highlight and the icons follow the chosen row wherever reloads, new runs and opened or
     // closed runs move it, so the icons always sit on the run they act on.
     QModelIndex row;
-    const int run = m_historyAllArr.indexOf(m_selectedRunKey);
+    const int run = m_runRows.value(m_selectedRunKey, -1);
     if (!m_selectedRunKey.isEmpty() && run >= 0) {
         row = m_model->index(run, 0);
         if (m_selectedRecordRow >= 0)
@@ -300,7 +321,6 @@ void HistoryWindowController::refreshSelectedRow()
         row = QModelIndex();
     m_historyOutlineView->setSelectCellBackgroundColorWithRow(m_selectCellIndex);
     m_model->setSelectedRow(row);
-    m_historyOutlineView->viewport()->update();
 }
 
 void HistoryWindowController::clearSelection()
@@ -324,13 +344,11 @@ void HistoryWindowController::backButtonAction()
 
 void HistoryWindowController::emptyListButtonAction()
 {
-    DoDataBase *store = DoDataBase::returnDoDataBase();
-    for (auto run = m_historyDic.constKeyValueBegin(); run != m_historyDic.constKeyValueEnd(); ++run)
-        store->deleteDataWithKey(run->first);
+    // One request for every run on show: however long the history, one commit, and a failure
+    // leaves all of it in place (the reload then shows it, "Empty All" still on).
+    DoDataBase::returnDoDataBase()->deleteDataWithKeys(m_historyDic.keys());
     clearSelection();
     getEraserHistory();
-    if (m_exportButton)
-        m_exportButton->setButtonEnabled(false);
 }
 
 void HistoryWindowController::clickDeleteWithDate(const QString &)

@@ -9,6 +9,7 @@
 #include "VQCustomOutlineView.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QLabel>
 #include <QPointer>
 #include <QSet>
@@ -51,7 +52,7 @@ public:
 
     // ---- Actions ----
     void backButtonAction();
-    // Deletes every run at once (no confirmation).
+    // Deletes every run on show at once, all or none (no confirmation).
     void emptyListButtonAction();
     // Closes the window and ends the application's modal loop.
     void closeWindow();
@@ -99,12 +100,15 @@ private:
     void loadWindow();
     void windowDidLoad();
     void clearSelection();
-    // Finds where the chosen row now stands and redraws every cell.
+    // Finds where the chosen row now stands and redraws the rows that gain or lose it.
     void refreshSelectedRow();
+    void scheduleSelectedRowRefresh();
     QSet<QString> expandedRunKeys() const;
 
     DoDataBase::History m_historyDic;
     QStringList m_historyAllArr;
+    // Where each run stands in m_historyAllArr, so a chosen run is found at once however many there are.
+    QHash<QString, int> m_runRows;
     QPointer<VQCustomOutlineView> m_historyOutlineView;
     QPointer<CustemImageButton> m_exportButton;
     QPointer<TCImageButton> m_backHomeBack;
@@ -116,6 +120,7 @@ private:
     QPointer<HistoryTextFieldCell> m_textCell;
     QPointer<HistoryDeleteTextFieldCell> m_stateCell;
     int m_selectCellIndex = -1;
+    bool m_selectedRowRefreshPending = false;
     // The chosen row: its run, and the record's position in it (-1 for the run row itself).
     QString m_selectedRunKey;
     int m_selectedRecordRow = -1;

@@ -1,6 +1,7 @@
 #include "DoDataBase.h"
 
 #include "VQPublicUtilities.h"
+#include "ZeroingSqliteVfs.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 
@@ -9,19 +10,57 @@
 #include <deque>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const char kSelectRuns[] = "select * from TimeBase order by Time desc";
 const char kSelectRecords[] = "select * from BaseTable where Time=?";
 const char kInsertRun[] = "INSERT INTO TimeBase (Time) VALUES (?);";
 const char kInsertRecord[] = "INSERT INTO BaseTable (Itmes, ErasureAlgorithm,Result,Time) VALUES (?,?,?,?);";
-const char kDeleteRun[] = "delete from TimeBase where Time=?";
-const char kDeleteRecords[] = "delete from BaseTable where Time=?";
+// The keys to delete are gathered in a table of the connection's own (kept in memory), so that each
+// table is gone through once however many runs go: TimeBase has no index on its key.
+const char kCreateDoomed[] = "CREATE TEMP TABLE DoomedRuns (Time TEXT PRIMARY KEY)";
+const char kInsertDoomed[] = "INSERT OR IGNORE INTO DoomedRuns (Time) VALUES (?)";
+const char kDeleteRuns[] = "delete from TimeBase where Time in (select Time from DoomedRuns)";
+const char kDeleteRecords[] = "delete from BaseTable where Time in (select Time from DoomedRuns)";
 
 // Another process (a second copy of the program, a backup tool) may hold the file for a moment.
 const int kBusyTimeoutMs = 5000;
 
 const QString kOpenFailed = QStringLiteral("打开数据库失败！");
+
+// The history names every file that was erased: only its owner may read it. Deleted rows are
+// overwritten in place, and the rollback journal (which holds the old pages of every change, the
+// deleted rows included) is emptied through the zeroing layer, so nothing deleted stays readable in
+// the file or in free blocks; each change is still all or nothing. Temporary tables and statement
+// journals stay in memory for the same reason.
+const char kPrivacyPragmas[] =
+    "PRAGMA secure_delete=ON; PRAGMA journal_mode=TRUNCATE; PRAGMA temp_store=MEMORY;";
+
+// The database and its journals lose any access of group and others, whoever put them there; the
+// owner keeps what it has (a read-only history stays read-only).
+void restrictToOwner(const QString &path)
+{
+    for (const char *suffix : {"", "-journal", "-wal", "-shm"}) {
+        const QByteArray name = path.toLocal8Bit() + suffix;
+        const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat status = {};
+        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && (status.st_mode & 077) != 0 &&
+            ::fchmod(fd, status.st_mode & 0700) != 0) {
+            platform::log(
+                QStringLiteral("Could not make %1 private: %2")
+                    .arg(QString::fromLocal8Bit(name), QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        ::close(fd);
+    }
+}
 
 // One prepared statement. A statement that failed to prepare still "runs": its step reports a
 // failure, so the caller logs it like any other failed step and goes on.
@@ -52,6 +91,15 @@ public:
     }
 
     bool stepDone() { return m_statement && sqlite3_step(m_statement) == SQLITE_DONE; }
+    // Makes the statement ready for its next values.
+    void reset()
+    {
+        if (m_statement) {
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+        }
+        m_values.clear();
+    }
     bool stepRow() { return m_statement && sqlite3_step(m_statement) == SQLITE_ROW; }
 
     // A column that holds no text reads as the empty text.
@@ -86,19 +134,34 @@ public:
         if (rc == SQLITE_BUSY)
             sqlite3_busy_timeout(db, 0);
     }
-    ~RunTransaction()
-    {
-        // Some failures (a full disk, an I/O error) end the transaction themselves; after that each
-        // row was written on its own and there is nothing left to commit.
-        if (!m_open || sqlite3_get_autocommit(m_db))
-            return;
-        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            platform::log(QStringLiteral("commit history error: ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-    }
+    ~RunTransaction() { commit(); }
     RunTransaction(const RunTransaction &) = delete;
     RunTransaction &operator=(const RunTransaction &) = delete;
+
+    bool isOpen() const { return m_open; }
+
+    // False when what was written in the transaction could not be kept as a whole.
+    bool commit()
+    {
+        if (!m_open)
+            return false;
+        m_open = false;
+        // Some failures (a full disk, an I/O error) end the transaction themselves; after that each
+        // row was written on its own and there is nothing left to commit.
+        if (sqlite3_get_autocommit(m_db))
+            return false;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+            return true;
+        platform::log(QStringLiteral("commit history error: ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    void rollback()
+    {
+        if (m_open && !sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_open = false;
+    }
 
 private:
     sqlite3 *m_db;
@@ -150,12 +213,15 @@ sqlite3 *DoDataBase::openDatabase() const
     const QString path = getDataBase();
     if (path.isEmpty())
         return nullptr;
+    restrictToOwner(path);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                        ZeroingSqliteVfs::name()) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_exec(db, kPrivacyPragmas, nullptr, nullptr, nullptr);
     return db;
 }
 
@@ -289,24 +355,54 @@ DoDataBase::RecordList DoDataBase::getValueWith(sqlite3 *db, const QString &key)
 
 void DoDataBase::deleteDataWithKey(const QString &key)
 {
+    deleteDataWithKeys({key});
+}
+
+bool DoDataBase::deleteDataWithKeys(const QStringList &keys)
+{
+    if (keys.isEmpty())
+        return true;
     sqlite3 *db = openDatabase();
     if (!db) {
         platform::log(kOpenFailed);
-        return;
+        return false;
     }
+    bool deleted = false;
     {
-        Statement run(db, kDeleteRun);
-        run.bind({key});
-        if (!run.stepDone())
-            platform::log(QStringLiteral("delete time error: ") + run.error());
-    }
-    {
-        Statement records(db, kDeleteRecords);
-        records.bind({key});
-        if (!records.stepDone())
-            platform::log(QStringLiteral("delete base error: ") + records.error());
+        // A run's two tables, and all runs of one request, go together or not at all: a failure
+        // halfway never leaves records without their run, nor half of an emptied history.
+        RunTransaction transaction(db);
+        deleted =
+            transaction.isOpen() && sqlite3_exec(db, kCreateDoomed, nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!deleted)
+            platform::log(QStringLiteral("delete time error: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+        Statement doomed(db, kInsertDoomed);
+        for (auto key = keys.cbegin(); deleted && key != keys.cend(); ++key) {
+            doomed.bind({*key});
+            deleted = doomed.stepDone();
+            if (!deleted)
+                platform::log(QStringLiteral("delete time error: ") + doomed.error());
+            doomed.reset();
+        }
+        if (deleted) {
+            Statement runs(db, kDeleteRuns);
+            deleted = runs.stepDone();
+            if (!deleted)
+                platform::log(QStringLiteral("delete time error: ") + runs.error());
+        }
+        if (deleted) {
+            Statement records(db, kDeleteRecords);
+            deleted = records.stepDone();
+            if (!deleted)
+                platform::log(QStringLiteral("delete base error: ") + records.error());
+        }
+        if (deleted)
+            deleted = transaction.commit();
+        else
+            transaction.rollback();
     }
     sqlite3_close(db);
+    return deleted;
 }
 
 void DoDataBase::TestDataBase()

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <functional>
 
@@ -14,7 +15,8 @@ struct sqlite3;
 // The erasure history in "DataBase.db" among the bundle's resources: one TimeBase row per recorded
 // run and, in BaseTable, a header row followed by one row per item, all under the run key (the
 // local time the run was recorded). The database is opened and closed around every operation so
-// that nothing holds it between runs. One shared instance, used from the main thread.
+// that nothing holds it between runs; it stays readable by its owner only, and what is deleted
+// from it leaves no copy on disk. One shared instance, used from the main thread.
 class DoDataBase
 {
 public:
@@ -44,6 +46,8 @@ public:
     RecordList getValueWith(sqlite3 *db, const QString &key);
     // Removes every run stored under the key.
     void deleteDataWithKey(const QString &key);
+    // Removes the runs of all the keys at once; on any failure nothing is removed. False then.
+    bool deleteDataWithKeys(const QStringList &keys);
     QString getEraserTimes() const;
     void TestDataBase();
 

@@ -2,7 +2,6 @@
 
 #include "CellDrawing.h"
 #include "Theme.h"
-#include "platform/Log.h"
 
 #include <QPainter>
 
@@ -37,10 +36,10 @@ QRectF HistoryTextFieldCell::titleRectForFrame(const QRectF &frame)
 
 void HistoryTextFieldCell::drawWithFrame(QPainter *painter, const QRectF &frame) const
 {
-    if (!m_title.isNull()) {
-        platform::log(QStringLiteral("--") + m_title);
+    // Nothing is logged here: rows are drawn on every scroll and repaint, and their titles are the
+    // names of erased files.
+    if (!m_title.isNull())
         celldrawing::drawTitle(painter, titleRectForFrame(frame), m_title, titleColor());
-    }
     if (!m_objectValue.isEmpty())
         celldrawing::drawTitle(painter, QRectF(frame.x(), frame.y() + kTitleTop, frame.width(), kTitleHeight),
                             m_objectValue, theme::cellTitleColor());

@@ -32,7 +32,7 @@ public:
     static bool isHeaderText(const QString &text);
     QColor titleColor() const;
     static QRectF titleRectForFrame(const QRectF &frame);
-    // Logs the title, draws it, then the plain cell's value, in the whole frame.
+    // Draws the title, then the plain cell's value, in the whole frame.
     void drawWithFrame(QPainter *painter, const QRectF &frame) const;
 
     void copyStateFrom(const HistoryTextFieldCell &other);

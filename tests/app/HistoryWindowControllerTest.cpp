@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace {
 
 const QDateTime kOlder(QDate(2026, 12, 8), QTime(9, 15, 39));
@@ -184,8 +186,10 @@ TEST_F(HistoryWindowControllerTest, IconsStayOnTheChosenRunWhenRowsMove)
     controller.shouldSelectItem(runRow(controller, 1));
     ASSERT_EQ(controller.selectCellIndex(), 3);
 
-    // Closing the newest run moves the chosen run up to row 1; the icons go with it.
+    // Closing the newest run moves the chosen run up to row 1 before the outline draws again; the
+    // icons go with it.
     controller.historyOutlineView()->collapse(runRow(controller, 0));
+    QCoreApplication::processEvents();
     EXPECT_EQ(controller.selectCellIndex(), 1);
     EXPECT_EQ(controller.historyOutlineView()->isSelectRow(), 1);
     EXPECT_TRUE(model->data(model->index(1, 2), historycell::ShowButtonsRole).toBool());
@@ -211,6 +215,33 @@ TEST_F(HistoryWindowControllerTest, IconsStayOnTheChosenRunWhenRowsMove)
     EXPECT_EQ(controller.selectCellIndex(), -1);
 }
 
+TEST_F(HistoryWindowControllerTest, ChoosingOrOpeningRedrawsOnlyTheRowsThatChange)
+{
+    recordThreeRuns();
+    HistoryWindowController controller;
+    HistoryOutlineModel *model = controller.outlineModel();
+    QList<QModelIndex> changed;
+    QObject::connect(model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &topLeft, const QModelIndex &) { changed << topLeft; });
+    controller.shouldSelectItem(runRow(controller, 2));
+    EXPECT_EQ(changed, QList<QModelIndex>{runRow(controller, 2)});
+    changed.clear();
+    const QModelIndex record = model->index(1, 0, runRow(controller, 0));
+    controller.shouldSelectItem(record);
+    EXPECT_EQ(changed, (QList<QModelIndex>{runRow(controller, 2), record}));
+
+    // Every run opened at once: the chosen row (a record of the newest run) stays put, the oldest
+    // run's row follows once the outline is about to draw.
+    controller.shouldSelectItem(runRow(controller, 2));
+    changed.clear();
+    controller.historyOutlineView()->expand(runRow(controller, 1));
+    controller.historyOutlineView()->expand(runRow(controller, 2));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_EQ(controller.selectCellIndex(), 6);
+    EXPECT_EQ(controller.historyOutlineView()->isSelectRow(), 6);
+}
+
 TEST_F(HistoryWindowControllerTest, DeleteActsOnTheSelectedRunOnly)
 {
     recordThreeRuns();
@@ -234,6 +265,25 @@ TEST_F(HistoryWindowControllerTest, EmptyAllDeletesEverythingAndDisablesItself)
     recordThreeRuns();
     HistoryWindowController controller;
     controller.shouldSelectItem(runRow(controller, 0));
+
+    // One run that cannot go keeps every run: the view still shows them all, "Empty All" still on.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open(QString(m_bundle.resourcePath() + QStringLiteral("/DataBase.db")).toUtf8().constData(),
+                     &db),
+        SQLITE_OK);
+    auto exec = [db](const char *sql) {
+        return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    ASSERT_TRUE(exec("create trigger refuse before delete on BaseTable when old.Itmes = '/home/u/old.txt' "
+                     "begin select raise(abort, 'refused'); end"));
+    dialogs::click(controller.exportButton());
+    EXPECT_EQ(store()->getAllData().size(), 3);
+    EXPECT_EQ(controller.historyAllArr().size(), 3);
+    EXPECT_TRUE(controller.exportButton()->isDisabled()); // takes clicks
+    ASSERT_TRUE(exec("drop trigger refuse"));
+    sqlite3_close(db);
+
     dialogs::click(controller.exportButton());
     EXPECT_TRUE(store()->getAllData().isEmpty());
     EXPECT_EQ(controller.outlineModel()->rowCount(), 0);

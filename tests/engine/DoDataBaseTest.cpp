@@ -1,17 +1,25 @@
 #include "DoDataBase.h"
+#include "ZeroingSqliteVfs.h"
 
+#include "common/LoopImage.h"
 #include "common/TestSupport.h"
+#include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QUuid>
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sqlite3.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -264,8 +272,9 @@ TEST_F(DoDataBaseTest, DatabaseWithoutTablesLogsEveryFailedStep)
 
 TEST_F(DoDataBaseTest, FailedRowIsLoggedAndTheOthersAreKept)
 {
-    ASSERT_TRUE(Db(m_path).exec(QStringLiteral(
-        "create trigger refuse before insert on BaseTable when new.Itmes = '/bad' begin select raise(abort, 'refused'); end")));
+    ASSERT_TRUE(
+        Db(m_path).exec(QStringLiteral("create trigger refuse before insert on BaseTable when new.Itmes = "
+                                       "'/bad' begin select raise(abort, 'refused'); end")));
     testsupport::LogCapture log;
     store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased")),
                                           item(QStringLiteral("/bad"), QStringLiteral("Erased")),
@@ -294,6 +303,69 @@ TEST_F(DoDataBaseTest, BusyDatabaseIsWaitedFor)
     EXPECT_TRUE(released);
     EXPECT_FALSE(log.lines().contains(QStringLiteral("---------12----------")));
     EXPECT_EQ(baseRows().size(), 2);
+}
+
+TEST_F(DoDataBaseTest, EmptyingManyRunsIsAllOrNothing)
+{
+    for (int second = 0; second < 3; ++second) {
+        m_now = kNoon.addSecs(second);
+        store()->writePlistForHistoryWithArr(
+            {item(QStringLiteral("/r%1").arg(second), QStringLiteral("Erased"))});
+    }
+    const QStringList keys = store()->getAllData().keys();
+    ASSERT_EQ(keys.size(), 3);
+    // The last run's records cannot go: the runs before it, already deleted, come back.
+    ASSERT_TRUE(Db(m_path).exec(
+        QStringLiteral("create trigger refuse before delete on BaseTable when old.Itmes = '/r2' "
+                       "begin select raise(abort, 'refused'); end")));
+    testsupport::LogCapture log;
+    EXPECT_FALSE(store()->deleteDataWithKeys(keys));
+    EXPECT_TRUE(log.contains(QStringLiteral("delete base error: refused")));
+    EXPECT_EQ(timeRows().size(), 3);
+    EXPECT_EQ(baseRows().size(), 6);
+
+    ASSERT_TRUE(Db(m_path).exec(QStringLiteral("drop trigger refuse")));
+    EXPECT_TRUE(store()->deleteDataWithKeys(keys));
+    EXPECT_TRUE(timeRows().isEmpty());
+    EXPECT_TRUE(baseRows().isEmpty());
+    EXPECT_TRUE(store()->deleteDataWithKeys({}));
+}
+
+TEST_F(DoDataBaseTest, HistoryStaysPrivateAndDeletedRowsLeaveNoTrace)
+{
+    // A history put back by hand with loose permissions, and a journal left by an older version.
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QString journal = m_path + QStringLiteral("-journal");
+    QFile leftover(journal);
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    QFile::setPermissions(journal, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    auto mode = [](const QString &path) {
+        struct stat status = {};
+        return ::lstat(path.toLocal8Bit().constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+    };
+
+    const QByteArray marker = "GONE-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+    FileObjList run;
+    for (int i = 0; i < 200; ++i)
+        run << item(QStringLiteral("/home/u/%1/%2").arg(QString::fromLatin1(marker)).arg(i),
+                    QStringLiteral("Erased"));
+    store()->writePlistForHistoryWithArr(run);
+    EXPECT_EQ(mode(m_path), 0600);
+    EXPECT_EQ(mode(journal), 0600);
+
+    int wiped = 0;
+    ZeroingSqliteVfs::setBeforeReleaseForTesting([&](const char *) { ++wiped; });
+    store()->deleteDataWithKey(kNoonKey);
+    ZeroingSqliteVfs::setBeforeReleaseForTesting({});
+    EXPECT_EQ(wiped, 1) << "the journal, which held the deleted rows, is wiped before it is emptied";
+    EXPECT_TRUE(timeRows().isEmpty());
+
+    QFile database(m_path);
+    ASSERT_TRUE(database.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(database.readAll().contains(marker)) << "deleted rows are overwritten in the file";
+    EXPECT_EQ(mode(m_path), 0600);
+    EXPECT_EQ(QFileInfo(journal).size(), 0);
 }
 
 TEST_F(DoDataBaseTest, ReadOnlyDatabaseReadsAndRefusesWrites)
@@ -333,4 +405,81 @@ TEST_F(DoDataBaseTest, ReadOnlyDatabaseReadsAndRefusesWrites)
     const DoDataBase::History history = store()->getAllData();
     EXPECT_EQ(history.keys(), QStringList{kNoonKey});
     EXPECT_EQ(history.value(kNoonKey).size(), 2);
+}
+
+namespace {
+
+struct Traces
+{
+    bool deleted = false;
+    bool kept = false;
+    QString skip;
+};
+
+// Records a run to keep and a run to delete on a fresh loop-mounted ext4, deletes the second with
+// the given step, unmounts and searches the raw image for each run's marker.
+Traces tracesAfterDelete(const std::function<void(const QString &database, const QString &key)> &deleteRun)
+{
+    Traces traces;
+    QTemporaryDir folder;
+    testsupport::LoopImage image(folder.path());
+    if (!image.mounted()) {
+        traces.skip = image.error();
+        return traces;
+    }
+    const QString bundle = image.mountPoint() + QStringLiteral("/Test.app");
+    QDir().mkpath(bundle + QStringLiteral("/Contents/Resources"));
+    const QString database = bundle + QStringLiteral("/Contents/Resources/DataBase.db");
+    QFile::copy(QStringLiteral(NULLWELL_RESOURCES "/DataBase.db"), database);
+    Bundle::setMainBundleOverride(bundle);
+
+    const QByteArray unique = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+    const QByteArray keptMarker = "KEPT-" + unique;
+    const QByteArray deletedMarker = "GONE-" + unique;
+    auto run = [](const QByteArray &marker, int items) {
+        FileObjList list;
+        for (int i = 0; i < items; ++i)
+            list << item(QStringLiteral("/home/u/%1/file-%2.txt").arg(QString::fromLatin1(marker)).arg(i),
+                         QStringLiteral("Erased"));
+        return list;
+    };
+    DoDataBase *store = DoDataBase::returnDoDataBase();
+    store->setClock([] { return kNoon; });
+    store->writePlistForHistoryWithArr(run(keptMarker, 50));
+    store->setClock([] { return kNoon.addSecs(1); });
+    store->writePlistForHistoryWithArr(run(deletedMarker, 300));
+    store->setClock({});
+    ::sync();
+    deleteRun(database, QStringLiteral("2024-06-01 12-00-01"));
+    Bundle::setMainBundleOverride(QString());
+
+    if (!image.unmount()) {
+        traces.skip = QStringLiteral("cannot unmount the image");
+        return traces;
+    }
+    const QByteArray raw = image.rawImage();
+    traces.deleted = raw.contains(deletedMarker);
+    traces.kept = raw.contains(keptMarker);
+    return traces;
+}
+
+} // namespace
+
+TEST(DoDataBaseOnDisk, DeletedRunLeavesNoCopyOnTheDeviceWhereThePlainDefaultsDo)
+{
+    // The contrast: the same delete with SQLite's own journal, which it deletes after the commit.
+    const Traces plain = tracesAfterDelete([](const QString &database, const QString &key) {
+        Db db(database);
+        db.exec(QStringLiteral("delete from TimeBase where Time='%1'; delete from BaseTable where Time='%1'")
+                    .arg(key));
+    });
+    if (!plain.skip.isEmpty())
+        GTEST_SKIP() << plain.skip.toStdString();
+    EXPECT_TRUE(plain.deleted) << "the contrast case: the deleted names stay on the device";
+
+    const Traces ours = tracesAfterDelete(
+        [](const QString &, const QString &key) { DoDataBase::returnDoDataBase()->deleteDataWithKey(key); });
+    ASSERT_TRUE(ours.skip.isEmpty()) << ours.skip.toStdString();
+    EXPECT_TRUE(ours.kept) << "the search finds what is still in the history";
+    EXPECT_FALSE(ours.deleted);
 }

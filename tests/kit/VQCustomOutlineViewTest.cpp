@@ -1,6 +1,6 @@
 // The history outline: the stored row counts among the rows on show and alone looks selected.
-#include "Theme.h"
 #include "VQCustomOutlineView.h"
+#include "Theme.h"
 
 #include "TablesTestSupport.h"
 
@@ -50,6 +50,19 @@ TEST(VQCustomOutlineView, RowsCountAmongThoseOnShow)
     EXPECT_EQ(o.view.visualRowOf(o.run(1)), 3);
     EXPECT_EQ(o.view.visualRowOf(o.record(1, 0)), -1) << "inside a collapsed run";
     EXPECT_EQ(o.view.visualRowOf(QModelIndex()), -1);
+
+    // Rows of one height, scrolled: still counted from the first row, and painted where they are.
+    o.view.setUniformRowHeights(true);
+    o.view.expandAll();
+    o.view.resize(300, 60);
+    o.view.scrollToBottom();
+    EXPECT_EQ(o.view.visualRowOf(o.run(2)), 6);
+    EXPECT_EQ(o.view.visualRowOf(o.record(2, 1)), 8);
+    EXPECT_EQ(o.view.visualRowOf(o.record(0, 0)), 1) << "scrolled out of sight, still on show";
+    o.view.setSelectCellBackgroundColorWithRow(8);
+    const QImage image = viewportImage(&o.view);
+    EXPECT_EQ(o.colorAt(image, o.record(2, 1)), theme::outlineRowSelectedFill());
+    EXPECT_EQ(o.colorAt(image, o.record(2, 0)), theme::outlineRowFill());
 }
 
 TEST(VQCustomOutlineView, StoredRowAloneLooksSelected)

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,9 +44,12 @@ TEST(BuiltBundle, HasTheNestedLayout)
     EXPECT_EQ(settings->value(QStringLiteral("en")).typeId(), QMetaType::QVariantMap);
 }
 
-TEST(BuiltBundle, DatabaseShipsWithBothTablesAndNoRows)
+TEST(BuiltBundle, DatabaseShipsPrivateWithBothTablesAndNoRows)
 {
     const QString path = Bundle(inner()).pathForResource(QStringLiteral("DataBase.db"));
+    struct stat status = {};
+    ASSERT_EQ(::lstat(path.toLocal8Bit().constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u) << "the history is its owner's alone";
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     auto scalar = [db](const char *sql) {

@@ -1,6 +1,8 @@
 // Whether erased content can be found on the device afterwards: a small ext4 image on a loop
 // device, a file with a unique marker, the tool (or a plain rm for contrast), then a search of the
 // raw image. Needs root and loop devices; skipped with a message elsewhere.
+#include "common/LoopImage.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -26,58 +28,14 @@ bool runQuietly(const QString &program, const QStringList &arguments, QString *e
     return ok;
 }
 
-class LoopImage
-{
-public:
-    explicit LoopImage(const QString &folder)
-        : m_image(folder + QStringLiteral("/disk.img")), m_mount(folder + QStringLiteral("/mnt"))
-    {
-        QDir().mkpath(m_mount);
-        QFile image(m_image);
-        if (!image.open(QIODevice::WriteOnly) || !image.resize(16 * 1024 * 1024)) {
-            m_error = QStringLiteral("cannot create the image");
-            return;
-        }
-        image.close();
-        if (!runQuietly(QStringLiteral("mkfs.ext4"), {QStringLiteral("-q"), QStringLiteral("-F"), m_image},
-                        &m_error))
-            return;
-        m_mounted = runQuietly(QStringLiteral("mount"),
-                               {QStringLiteral("-o"), QStringLiteral("loop"), m_image, m_mount}, &m_error);
-    }
-    ~LoopImage() { unmount(); }
-
-    bool unmount()
-    {
-        if (m_mounted && runQuietly(QStringLiteral("umount"), {m_mount}))
-            m_mounted = false;
-        return !m_mounted;
-    }
-    bool mounted() const { return m_mounted; }
-    QString error() const { return m_error; }
-    QString mountPoint() const { return m_mount; }
-    QByteArray rawImage() const
-    {
-        QFile image(m_image);
-        image.open(QIODevice::ReadOnly);
-        return image.readAll();
-    }
-
-private:
-    QString m_image;
-    QString m_mount;
-    QString m_error;
-    bool m_mounted = false;
-};
-
 // Writes the marker file, erases it with the command, and answers whether the marker is still in
 // the image (or an error text through skip).
 bool markerSurvives(const QStringList &command, QString &skip)
 {
     QTemporaryDir folder;
-    LoopImage image(folder.path());
+    testsupport::LoopImage image(folder.path());
     if (!image.mounted()) {
-        skip = QStringLiteral("loop-mounted ext4 not available: ") + image.error();
+        skip = image.error();
         return false;
     }
     const QByteArray marker = "NULLWELL-MARKER-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);

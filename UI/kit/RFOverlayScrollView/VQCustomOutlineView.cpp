@@ -29,8 +29,20 @@ void VQCustomOutlineView::setIsSelectRow(int row)
 
 int VQCustomOutlineView::visualRowOf(const QModelIndex &index) const
 {
-    if (!index.isValid() || !visualRect(index).isValid())
+    if (!index.isValid())
         return -1;
+    const QRect rect = visualRect(index);
+    if (!rect.isValid())
+        return -1;
+    return rowAtTop(rect.top(), rect.height(), index);
+}
+
+int VQCustomOutlineView::rowAtTop(int top, int height, const QModelIndex &index) const
+{
+    // Rows of one height stand at whole multiples of it: the row follows from where it is drawn,
+    // however long the history. Otherwise they are counted.
+    if (uniformRowHeights() && height > 0)
+        return (top + verticalOffset()) / height;
     int row = 0;
     for (QModelIndex above = indexAbove(index); above.isValid(); above = indexAbove(above))
         ++row;
@@ -42,6 +54,7 @@ void VQCustomOutlineView::drawRow(QPainter *painter, const QStyleOptionViewItem 
 {
     const int width = qMax(viewport()->width(), header()->length());
     const QRect rowRect(0, option.rect.top(), width, option.rect.height());
-    m_rowStyle.paintRow(painter, rowRect, visualRowOf(index), m_isSelectRow);
+    m_rowStyle.paintRow(painter, rowRect, rowAtTop(option.rect.top(), option.rect.height(), index),
+                        m_isSelectRow);
     QTreeView::drawRow(painter, option, index);
 }

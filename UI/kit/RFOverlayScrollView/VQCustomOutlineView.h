@@ -29,6 +29,8 @@ protected:
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
+    int rowAtTop(int top, int height, const QModelIndex &index) const;
+
     RowStyle m_rowStyle;
     QVariantList m_isRootArr;
     int m_isSelectRow = 0;
