@@ -4,6 +4,8 @@
 #include "platform/UserFile.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -16,6 +18,7 @@
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -123,6 +126,10 @@ protected:
 
     void accept() override
     {
+        // Return reaches here too, for instance through the name field's completion list; with the
+        // keyboard still on a folder it means "go in". The button takes the focus when pressed.
+        if (enterFolder(QApplication::focusWidget()))
+            return;
         chosen.clear();
         auto *view = findChild<QAbstractItemView *>(QStringLiteral("listView"));
         auto *tree = findChild<QAbstractItemView *>(QStringLiteral("treeView"));
@@ -188,8 +195,12 @@ private:
         if (!QFileInfo(path).isDir())
             return false;
         setDirectory(path);
-        if (QLineEdit *name = nameField())
+        if (QLineEdit *name = nameField()) {
             name->clear();
+            // Emptying the field offers every name of the new folder; nothing was asked for yet.
+            if (QCompleter *completer = name->completer())
+                QTimer::singleShot(0, completer, [completer] { completer->popup()->hide(); });
+        }
         return true;
     }
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -142,6 +143,8 @@ TEST(Panels, OpenPanelKeepsItsLabelAndReturnEntersFolders)
         auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
         QPushButton *button = box ? box->button(QDialogButtonBox::Open) : nullptr;
         ASSERT_TRUE(model && view && name && button);
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
         const auto select = [&](const QString &path) {
             testsupport::waitUntil(
                 [&] { return model->index(path).isValid() && !model->index(path).data().isNull(); });
@@ -158,9 +161,12 @@ TEST(Panels, OpenPanelKeepsItsLabelAndReturnEntersFolders)
         labels.append(button->text());
         QTest::keyClick(view, Qt::Key_Return);
         visited.append(where());
+        // Typed as a person types: the completion list opens and takes the Return.
         name->setFocus();
-        name->setText(dir.path());
-        QTest::keyClick(name, Qt::Key_Return);
+        QTest::keyClicks(name, dir.path());
+        QWidget *completions = name->completer() ? name->completer()->popup() : nullptr;
+        QTest::keyClick(completions && completions->isVisible() ? completions : static_cast<QWidget *>(name),
+                        Qt::Key_Return);
         visited.append(where());
         labels.append(button->text());
         stillOpen = dialog->isVisible();
