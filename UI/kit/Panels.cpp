@@ -87,16 +87,13 @@ public:
     explicit FilesAndFoldersDialog(QWidget *parent) : QFileDialog(parent) {}
     QStringList chosen;
 
-    void keepAcceptLabel(const QString &label)
+    // Call once the dialog's mode is set; an empty label keeps the stock one.
+    void watchKeysAndLabel(const QString &label)
     {
         m_label = label;
-        QPushButton *button = acceptButton();
-        if (!button)
-            return;
-        button->installEventFilter(this);
         const auto restore = [this] { restoreLabel(); };
         // Connected after the dialog's own handlers, so these run once it has renamed the button.
-        for (auto *view : findChildren<QAbstractItemView *>()) {
+        for (QAbstractItemView *view : fileViews()) {
             view->installEventFilter(this);
             if (view->selectionModel()) {
                 connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, restore);
@@ -107,6 +104,8 @@ public:
             name->installEventFilter(this);
             connect(name, &QLineEdit::textChanged, this, restore);
         }
+        if (QPushButton *button = acceptButton())
+            button->installEventFilter(this);
         connect(this, &QFileDialog::directoryEntered, this, restore);
         restoreLabel();
     }
@@ -163,6 +162,17 @@ private:
 
     QLineEdit *nameField() const { return findChild<QLineEdit *>(QStringLiteral("fileNameEdit")); }
 
+    // The list and the detail view of the folder's content (not the places or the folder menu).
+    QList<QAbstractItemView *> fileViews() const
+    {
+        QList<QAbstractItemView *> views;
+        for (const QString &name : {QStringLiteral("listView"), QStringLiteral("treeView")}) {
+            if (auto *view = findChild<QAbstractItemView *>(name))
+                views.append(view);
+        }
+        return views;
+    }
+
     void restoreLabel()
     {
         QPushButton *button = acceptButton();
@@ -181,7 +191,8 @@ private:
             path = typed.startsWith(QStringLiteral("~/")) || typed == QLatin1String("~")
                        ? Panels::personsHome() + typed.mid(1)
                        : QDir(directory()).absoluteFilePath(typed);
-        } else if (auto *view = qobject_cast<QAbstractItemView *>(watched)) {
+        } else if (auto *view = qobject_cast<QAbstractItemView *>(watched);
+                   view && fileViews().contains(view)) {
             auto *model = findChild<QFileSystemModel *>();
             QModelIndex index = view->currentIndex();
             if (auto *proxy = qobject_cast<QSortFilterProxyModel *>(view->model()))
@@ -246,10 +257,9 @@ Panels::OpenResult Panels::runOpenPanel(QWidget *parent, const OpenOptions &opti
     if (options.showsHiddenFiles)
         filters |= QDir::Hidden;
     dialog.setFilter(filters);
-    if (!options.prompt.isEmpty()) {
+    if (!options.prompt.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, options.prompt);
-        dialog.keepAcceptLabel(options.prompt);
-    }
+    dialog.watchKeysAndLabel(options.prompt);
     if (!options.directory.isEmpty())
         dialog.setDirectory(options.directory);
     if (options.allowsMultipleSelection) {
