@@ -139,6 +139,8 @@ void DBusPowerAssertion::updateSystemActivity(int activity)
 {
     Q_UNUSED(activity);
     if (m_sessionOwner == SessionOwner::InvokingUser) {
+        if (!UserProcess::reachesSessionBus())
+            return;
         UserProcess(QStringLiteral("dbus-send"),
                     {QStringLiteral("--session"), QStringLiteral("--type=method_call"),
                      QStringLiteral("--dest=") + kScreenSaverService, kScreenSaverPath,

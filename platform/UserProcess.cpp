@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -118,6 +119,8 @@ bool executed(int reportFd)
 
 UserProcess::UserProcess(const QString &program, const QStringList &arguments)
 {
+    if (program.isEmpty())
+        return;
     QString path = program;
     if (!QFileInfo(path).isAbsolute())
         path = QStandardPaths::findExecutable(program);
@@ -156,6 +159,16 @@ UserProcess::UserProcess(const QString &program, const QStringList &arguments)
 bool UserProcess::isValid() const
 {
     return m_prepared != nullptr;
+}
+
+bool UserProcess::reachesSessionBus()
+{
+    if (::geteuid() != 0)
+        return true;
+    const auto values = InvokingUser::sessionValues();
+    return std::any_of(values.cbegin(), values.cend(), [](const QPair<QByteArray, QByteArray> &entry) {
+        return entry.first == "DBUS_SESSION_BUS_ADDRESS";
+    });
 }
 
 bool UserProcess::startDetached() const

@@ -12,11 +12,15 @@
 class UserProcess
 {
 public:
-    // The program is a path or a name looked up on our own PATH.
+    // The program is a path or a name looked up on our own PATH; an empty one makes an invalid process.
     UserProcess(const QString &program, const QStringList &arguments);
 
     // False when there is no program to start or no one to start it as (already logged).
     bool isValid() const;
+
+    // Whether a program started this way finds a session bus: acting for someone, only an address
+    // taken from their session leads to theirs (without one, D-Bus would start a bus of its own).
+    static bool reachesSessionBus();
 
     // Starts the program in a session of its own without waiting for it; true once it was executed.
     bool startDetached() const;

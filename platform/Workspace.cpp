@@ -107,7 +107,7 @@ bool Workspace::selectFile(const QString &path)
     // The file manager's own interface selects the item; only its answer tells whether one is
     // there to do so, and without one the folder opens instead.
     const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    const UserProcess ask(QStringLiteral("dbus-send"),
+    const UserProcess ask(UserProcess::reachesSessionBus() ? QStringLiteral("dbus-send") : QString(),
                           {QStringLiteral("--session"), QStringLiteral("--print-reply"),
                            QStringLiteral("--reply-timeout=%1").arg(kFileManagerReplyTimeoutMs),
                            QStringLiteral("--dest=org.freedesktop.FileManager1"),

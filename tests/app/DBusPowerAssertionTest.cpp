@@ -2,12 +2,14 @@
 #include "platform/DBusPowerAssertion.h"
 
 #include "common/TestSupport.h"
+#include "platform/InvokingUser.h"
 
 #include <gtest/gtest.h>
 
 #include <QDBusUnixFileDescriptor>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <poll.h>
 #include <sys/stat.h>
@@ -166,7 +168,16 @@ TEST_F(DBusInhibitor, ThePersonsSessionBusIsOnlyReachedAsThePerson)
     const bool root = ::geteuid() == 0;
     if (root)
         qputenv("PKEXEC_UID", "65534");
+    // Without an address from the person's session there is no bus of theirs to tell.
+    InvokingUser::clearSessionValues();
     assertion.updateSystemActivity(PowerAssertion::kOverallAct);
+    if (root) {
+        QThread::msleep(200);
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    InvokingUser::setSessionValue("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/65534/bus");
+    assertion.updateSystemActivity(PowerAssertion::kOverallAct);
+    InvokingUser::clearSessionValues();
     qunsetenv("PKEXEC_UID");
     qputenv("PATH", path);
     ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(out); }, 10000)) << "no helper ran";
