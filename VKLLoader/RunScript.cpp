@@ -1,12 +1,16 @@
 #include "RunScript.h"
 
+#include "LaunchNotice.h"
+
 #include "platform/Authorization.h"
 #include "platform/Bundle.h"
+#include "platform/LanguageCode.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -55,17 +59,38 @@ bool isUsableCode(const QVariant &value)
 
 QString settingsPath()
 {
-    const Bundle inner(Bundle::mainBundle().bundlePath() + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app"));
+    const Bundle inner(Bundle::mainBundle().bundlePath() +
+                       QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app"));
     return inner.pathForResource(QStringLiteral("StringMessage"), QStringLiteral("plist"));
 }
 
-// The list is written back in the format it was found in.
-void writeSettings(const QString &path, const QVariantMap &settings)
+// The list lies in the installed bundle, which belongs to root; the person's choice is kept with
+// the person's defaults instead, and a choice that cannot be kept is said so in the log.
+void keepChoice(const QString &name)
 {
-    QFile file(path);
-    const bool binary = file.open(QIODevice::ReadOnly) && file.read(8) == "bplist00";
-    file.close();
-    PropertyList::write(path, settings, binary ? PropertyList::Format::Binary : PropertyList::Format::Xml);
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setObject(name, kCurLanguage);
+    if (!defaults.synchronize())
+        platform::log(
+            QStringLiteral("Cannot keep the language choice %1 in %2").arg(name, defaults.filePath()));
+}
+
+// The entry of the list serving code: the exact code first, else the same language.
+QString supportedEntry(const QVariantMap &supported, const QString &code)
+{
+    QStringList codes;
+    for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
+        if (isUsableCode(it.value()) && it.value().toString() == code)
+            return it.key();
+        if (isUsableCode(it.value()))
+            codes.append(it.value().toString());
+    }
+    const QString match = LanguageCode::bestMatch(code, codes);
+    for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
+        if (!match.isEmpty() && isUsableCode(it.value()) && it.value().toString() == match)
+            return it.key();
+    }
+    return QString();
 }
 
 } // namespace
@@ -82,7 +107,8 @@ void RunScript::logIdentityRun(bool asAdministrator)
 
 QString RunScript::mainProgramPath(const QString &outerBundlePath)
 {
-    return outerBundlePath + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/MacOS/" NULLWELL_PRODUCT);
+    return outerBundlePath +
+           QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/MacOS/" NULLWELL_PRODUCT);
 }
 
 qint32 RunScript::RunTool(const QString &path)
@@ -94,14 +120,56 @@ qint32 RunScript::RunTool(const QString &path)
     return status;
 }
 
+int RunScript::Launch(const QString &outerBundlePath)
+{
+    const QString path = mainProgramPath(outerBundlePath);
+    const QFileInfo program(path);
+    if (!program.isFile() || !program.isExecutable()) {
+        LaunchNotice::shared().show(
+            QStringLiteral("%1 cannot be started: its program is missing or cannot be run "
+                           "(%2). Installing %1 again puts it back.")
+                .arg(QStringLiteral(NULLWELL_PRODUCT), path));
+        return 1;
+    }
+    switch (const qint32 status = RunTool(path)) {
+    case Authorization::kSuccess:
+        return 0;
+    case Authorization::kCanceled:
+        // The person said no: nothing to tell them.
+        return 1;
+    case Authorization::kToolEnvironmentError:
+        LaunchNotice::shared().show(
+            QStringLiteral("%1 cannot be started: it runs as administrator, and pkexec, "
+                           "which asks for the administrator password, is not installed. "
+                           "Install polkit (the package with pkexec) and try again.")
+                .arg(QStringLiteral(NULLWELL_PRODUCT)));
+        return 1;
+    case Authorization::kDenied:
+        LaunchNotice::shared().show(
+            QStringLiteral("%1 cannot be started: administrator rights were not granted. "
+                           "A polkit authentication agent must run in your desktop session "
+                           "to ask for the password, and your account must be allowed to "
+                           "act as administrator.")
+                .arg(QStringLiteral(NULLWELL_PRODUCT)));
+        return 1;
+    default:
+        LaunchNotice::shared().show(QStringLiteral("%1 cannot be started (status %2).")
+                                        .arg(QStringLiteral(NULLWELL_PRODUCT))
+                                        .arg(status));
+        return 1;
+    }
+}
+
 QString RunScript::GetCurrentLanaguage()
 {
-    const QStringList preferred = UserDefaults::standard().stringArrayForKey(QStringLiteral("AppleLanguages"));
-    const LanguageChoice choice = mapPreferredLanguage(preferred.isEmpty() ? kEnglish : preferred.constFirst());
+    const QStringList preferred =
+        UserDefaults::standard().stringArrayForKey(QStringLiteral("AppleLanguages"));
+    const LanguageChoice choice =
+        mapPreferredLanguage(preferred.isEmpty() ? kEnglish : preferred.constFirst());
 
     const QString path = settingsPath();
-    // An unreadable list is never written: a one-key list in its place would lose the rest.
-    std::optional<QVariantMap> settings = path.isEmpty() ? std::nullopt : PropertyList::readDictionary(path);
+    const std::optional<QVariantMap> settings =
+        path.isEmpty() ? std::nullopt : PropertyList::readDictionary(path);
     const QVariantMap empty;
     const QVariantMap &values = settings ? *settings : empty;
     const QVariantMap supported = values.value(kSupportLanguage).toMap();
@@ -109,35 +177,30 @@ QString RunScript::GetCurrentLanaguage()
     if (values.contains(kZelto))
         return QStringLiteral("ja");
 
-    if (values.contains(kCurLanguage)) {
-        const QVariant current = values.value(kCurLanguage);
+    // The person's own choice, else one an administrator put into the list.
+    QVariant current = UserDefaults::standard().objectForKey(kCurLanguage);
+    if (!current.isValid())
+        current = values.value(kCurLanguage);
+    if (current.isValid()) {
         for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
-            if (current.typeId() == QMetaType::QString && it.key() == current.toString() && isUsableCode(it.value()))
+            if (current.typeId() == QMetaType::QString && it.key() == current.toString() &&
+                isUsableCode(it.value()))
                 return it.value().toString();
         }
         return choice.fallback;
     }
 
-    for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
-        if (!isUsableCode(it.value()) || it.value().toString() != choice.code)
-            continue;
-        const QString code = it.value().toString();
-        if (settings) {
-            settings->insert(kCurLanguage, it.key());
-            writeSettings(path, *settings);
-            if (code == kEnglish) {
-                settings->insert(kCurLanguage, kEnglishName);
-                writeSettings(path, *settings);
-            }
-        }
+    const QString entry = supportedEntry(supported, choice.code);
+    if (!entry.isEmpty()) {
+        const QString code = supported.value(entry).toString();
+        keepChoice(code == kEnglish ? kEnglishName : entry);
         return code;
     }
 
     if (choice.fallback == kEnglish) {
-        if (settings) {
-            settings->insert(kCurLanguage, kEnglishName);
-            writeSettings(path, *settings);
-        }
+        // Without a list there is nothing the choice could name.
+        if (settings)
+            keepChoice(kEnglishName);
         return kEnglish;
     }
     return choice.fallback;
@@ -153,7 +216,8 @@ bool RunScript::runProcess(const QString &path, const QStringList &arguments, QS
         argv = Authorization::administratorCommand(path, arguments);
         if (!argv) {
             if (errorDescription)
-                *errorDescription = QStringLiteral("pkexec is not installed, so administrator rights cannot be asked for.");
+                *errorDescription =
+                    QStringLiteral("pkexec is not installed, so administrator rights cannot be asked for.");
             return false;
         }
     }

@@ -13,13 +13,20 @@ public:
     // The main program inside the launcher's bundle.
     static QString mainProgramPath(const QString &outerBundlePath);
 
-    // Starts the program at path as the administrator with the language code; does not wait.
-    // The status is that of the start (0 when it was made).
+    // Starts the program at path as the administrator with the language code and answers once it
+    // runs or could not be started; it does not wait for the program to end. The status is
+    // Authorization's (0 when the program runs).
     static qint32 RunTool(const QString &path);
 
+    // The launcher's run: starts the bundle's main program and answers the exit status, 0 once the
+    // program runs. Why it could not start is told to the person (LaunchNotice); a dismissed
+    // password prompt is their own answer and is not.
+    static int Launch(const QString &outerBundlePath);
+
     // The language code to start the main program with, from the user's first preferred language
-    // and the main program's settings list; may store the chosen language's name there. Never
-    // empty: the main program treats an empty argument as "not started by the launcher".
+    // and the main program's settings list (read, never written: it belongs to root). The choice
+    // made at the first start is kept with the person's defaults. Never empty: the main program
+    // treats an empty argument as "not started by the launcher".
     static QString GetCurrentLanaguage();
 
     // Runs path with the arguments (as an argument vector, never through a shell) and waits.

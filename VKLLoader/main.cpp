@@ -1,3 +1,4 @@
+#include "LaunchNotice.h"
 #include "RunScript.h"
 
 #include "platform/Bundle.h"
@@ -6,8 +7,11 @@
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    // Whatever happened (a cancelled prompt included) was the user's answer: nothing to report.
-    RunScript::RunTool(RunScript::mainProgramPath(Bundle::mainBundle().bundlePath()));
-    return 0;
+    int status = 0;
+    {
+        QCoreApplication app(argc, argv);
+        status = RunScript::Launch(Bundle::mainBundle().bundlePath());
+    }
+    LaunchNotice::showPending(argc, argv);
+    return status;
 }

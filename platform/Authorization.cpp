@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,34 +22,75 @@ std::optional<bool> &administratorOverride()
     return value;
 }
 
-pid_t waitRetrying(pid_t pid, int *status)
+// What the watching process reports about the start.
+struct Report
 {
-    pid_t result;
-    do {
-        result = ::waitpid(pid, status, 0);
-    } while (result < 0 && errno == EINTR);
-    return result;
+    enum Kind : int { NotExecuted, Exited, Running };
+    int kind;
+    int value; // errno for NotExecuted, the exit status for Exited
+};
+
+void sendReport(int fd, Report::Kind kind, int value)
+{
+    const Report report{kind, value};
+    ssize_t ignored = ::write(fd, &report, sizeof report);
+    (void)ignored;
+}
+
+// Whether the process now runs the program: its name in /proc changes on exec, from pkexec's to
+// the program's (cut to the kernel's 15 characters). Async-signal-safe.
+bool runsProgram(pid_t pid, const char *expectedName)
+{
+    char path[64];
+    const int length = std::snprintf(path, sizeof path, "/proc/%d/comm", int(pid));
+    if (length <= 0 || size_t(length) >= sizeof path)
+        return false;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char name[32] = {};
+    const ssize_t got = ::read(fd, name, sizeof name - 1);
+    ::close(fd);
+    if (got <= 0)
+        return false;
+    if (name[got - 1] == '\n')
+        name[got - 1] = '\0';
+    return std::strcmp(name, expectedName) == 0;
 }
 
 // Everything after fork() below sticks to async-signal-safe calls: the parent may have threads.
-[[noreturn]] void runIntermediate(char *const *argv, int reportFd)
+// The watcher stays pkexec's parent while the password is asked for (pkexec refuses a caller whose
+// parent has gone) and leaves as soon as the program runs or the start has ended without it.
+[[noreturn]] void runWatcher(char *const *argv, const char *programName, int reportFd)
 {
     ::signal(SIGCHLD, SIG_DFL);
     const pid_t child = ::fork();
     if (child == 0) {
         ::execv(argv[0], argv);
-        const int error = errno;
-        ssize_t ignored = ::write(reportFd, &error, sizeof error);
-        (void)ignored;
+        sendReport(reportFd, Report::NotExecuted, errno);
         ::_exit(127);
     }
-    ::close(reportFd);
     if (child < 0)
         ::_exit(127);
-    int status = 0;
-    if (waitRetrying(child, &status) < 0)
-        ::_exit(127);
-    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+    const timespec pause{0, 20 * 1000 * 1000};
+    for (;;) {
+        int status = 0;
+        pid_t done;
+        do {
+            done = ::waitpid(child, &status, WNOHANG);
+        } while (done < 0 && errno == EINTR);
+        if (done == child) {
+            sendReport(reportFd, Report::Exited, WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+            ::_exit(0);
+        }
+        if (done < 0)
+            ::_exit(127);
+        if (runsProgram(child, programName)) {
+            sendReport(reportFd, Report::Running, 0);
+            ::_exit(0);
+        }
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 } // namespace
@@ -68,7 +112,8 @@ QString Authorization::pkexecPath()
     return QStandardPaths::findExecutable(QStringLiteral("pkexec"));
 }
 
-std::optional<QStringList> Authorization::administratorCommand(const QString &program, const QStringList &arguments)
+std::optional<QStringList> Authorization::administratorCommand(const QString &program,
+                                                               const QStringList &arguments)
 {
     QStringList argv;
     if (!isAdministrator()) {
@@ -89,14 +134,14 @@ qint32 Authorization::executeWithPrivileges(const QString &program, const QStrin
         return kToolExecuteFailure;
     const std::optional<QStringList> argv = administratorCommand(info.absoluteFilePath(), arguments);
     if (!argv)
-        return kToolExecuteFailure;
-    return spawnInOwnSession(*argv) ? kSuccess : kToolExecuteFailure;
+        return kToolEnvironmentError;
+    return spawnInOwnSession(*argv, info.absoluteFilePath());
 }
 
-bool Authorization::spawnInOwnSession(const QStringList &argv)
+qint32 Authorization::spawnInOwnSession(const QStringList &argv, const QString &program)
 {
     if (argv.isEmpty())
-        return false;
+        return kToolExecuteFailure;
     // Built before forking: no allocation afterwards.
     std::vector<QByteArray> storage;
     storage.reserve(size_t(argv.size()));
@@ -106,38 +151,57 @@ bool Authorization::spawnInOwnSession(const QStringList &argv)
     for (QByteArray &item : storage)
         vector.push_back(item.data());
     vector.push_back(nullptr);
+    const QByteArray programName = QFile::encodeName(QFileInfo(program).fileName()).left(15);
 
-    // The exec's outcome comes back through a pipe that closes by itself on a successful exec.
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return false;
+        return kToolExecuteFailure;
 
     const pid_t first = ::fork();
     if (first < 0) {
         ::close(report[0]);
         ::close(report[1]);
-        return false;
+        return kToolExecuteFailure;
     }
     if (first == 0) {
         ::close(report[0]);
         ::setsid();
-        const pid_t intermediate = ::fork();
-        if (intermediate == 0)
-            runIntermediate(vector.data(), report[1]);
-        // The intermediate is handed to init at once: the caller never has to reap it.
-        ::_exit(intermediate < 0 ? 1 : 0);
+        runWatcher(vector.data(), programName.constData(), report[1]);
     }
     ::close(report[1]);
-    int status = 0;
-    const pid_t waited = waitRetrying(first, &status);
-    // Someone else's SIGCHLD handler may have reaped it already; the pipe still tells the outcome.
-    const bool forked = waited < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
-    int error = 0;
-    ssize_t got;
-    do {
-        got = ::read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
+    // The first report tells: the watcher writes one, and so does the program's process when its
+    // exec fails. The pipe ends when both are done with it.
+    Report outcome{Report::Exited, 127};
+    bool reported = false;
+    for (;;) {
+        Report next{};
+        const ssize_t got = ::read(report[0], &next, sizeof next);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got != ssize_t(sizeof next))
+            break;
+        if (!reported)
+            outcome = next;
+        reported = true;
+    }
     ::close(report[0]);
-    return forked && got == 0;
+    int status = 0;
+    while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {
+    }
+
+    switch (outcome.kind) {
+    case Report::Running:
+        return kSuccess;
+    case Report::NotExecuted:
+        return kToolExecuteFailure;
+    default:
+        break;
+    }
+    const bool throughPkexec = argv.size() > 1 && argv.constFirst() == pkexecPath();
+    if (throughPkexec && outcome.value == kPkexecNotAuthorized)
+        return kCanceled;
+    if (throughPkexec && outcome.value == kPkexecFailed)
+        return kDenied;
+    // It ran and ended before it could be watched: its own status says how it went.
+    return outcome.value == 0 ? kSuccess : kToolExecuteFailure;
 }

@@ -14,8 +14,12 @@ public:
     static constexpr qint32 kDenied = -60005;
     static constexpr qint32 kCanceled = -60006;
     static constexpr qint32 kToolExecuteFailure = -60031;
-    // pkexec's exit status when the prompt was dismissed or the password refused.
+    // The means of asking for the right (pkexec) is not there.
+    static constexpr qint32 kToolEnvironmentError = -60032;
+    // pkexec's exit status when the prompt was dismissed.
     static constexpr int kPkexecNotAuthorized = 126;
+    // pkexec's exit status when the right was refused or could not be asked for (no agent).
+    static constexpr int kPkexecFailed = 127;
 
     // Whether this process runs as root; tests may pretend either way.
     static bool isAdministrator();
@@ -26,15 +30,17 @@ public:
 
     // The argument vector that runs program with arguments as the administrator (pkexec in front,
     // or nothing in front when we are root). Nothing when pkexec is needed but missing.
-    static std::optional<QStringList> administratorCommand(const QString &program, const QStringList &arguments);
+    static std::optional<QStringList> administratorCommand(const QString &program,
+                                                           const QStringList &arguments);
 
-    // Starts program as the administrator without waiting for it. The start is made from a small
-    // process in a session of its own that stays alive while pkexec asks for the password (pkexec
-    // refuses a caller whose parent has gone), so the caller may end at once. kSuccess means the
-    // program (or pkexec) was started; a cancelled prompt then simply starts nothing.
+    // Starts program as the administrator and answers once it runs (kSuccess) or the start has
+    // ended without it: kCanceled when the person dismissed the prompt, kDenied when the right was
+    // refused or could not be asked for (no polkit agent), kToolEnvironmentError without pkexec,
+    // kToolExecuteFailure when the program (or pkexec) cannot be executed. It does not wait for
+    // the program itself; the program outlives the caller.
     static qint32 executeWithPrivileges(const QString &program, const QStringList &arguments);
 
-    // Starts an argument vector in its own session, its parent a waiting process of that session,
-    // and returns once the first program was executed (true) or could not be (false).
-    static bool spawnInOwnSession(const QStringList &argv);
+    // Starts an argument vector in a session of its own, under a watching process of that session,
+    // and answers as executeWithPrivileges does; program is the one that should end up running.
+    static qint32 spawnInOwnSession(const QStringList &argv, const QString &program);
 };

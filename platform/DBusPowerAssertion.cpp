@@ -1,5 +1,8 @@
 #include "platform/DBusPowerAssertion.h"
 
+#include "platform/InvokingUser.h"
+#include "platform/UserProcess.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
@@ -49,7 +52,12 @@ void PowerAssertion::setSharedOverride(PowerAssertion *assertion)
     overrideInstance() = assertion;
 }
 
-DBusPowerAssertion::DBusPowerAssertion(Transport transport) : m_transport(std::move(transport)) {}
+DBusPowerAssertion::DBusPowerAssertion(Transport transport, std::optional<SessionOwner> sessionOwner)
+    : m_transport(std::move(transport)),
+      m_sessionOwner(
+          sessionOwner.value_or(InvokingUser::find() ? SessionOwner::InvokingUser : SessionOwner::Ours))
+{
+}
 
 DBusPowerAssertion::~DBusPowerAssertion()
 {
@@ -62,7 +70,8 @@ DBusPowerAssertion::~DBusPowerAssertion()
 
 QDBusMessage DBusPowerAssertion::callRealBus(Bus bus, const QDBusMessage &call)
 {
-    QDBusConnection connection = bus == Bus::Session ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
+    QDBusConnection connection =
+        bus == Bus::Session ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
     if (!connection.isConnected())
         return call.createErrorReply(QDBusError::Disconnected, QStringLiteral("bus not reachable"));
     return connection.call(call, QDBus::Block, kCallTimeoutMs);
@@ -80,12 +89,14 @@ int DBusPowerAssertion::createWithName(const QString &type, int level, const QSt
         return kReturnBadArgument;
 
     Held held;
-    QDBusMessage inhibit = QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPath,
-                                                          kScreenSaverInterface, QStringLiteral("Inhibit"));
-    inhibit << applicationName() << name;
-    const QDBusMessage cookie = send(Bus::Session, inhibit);
-    if (isReply(cookie))
-        held.screenSaverCookie = cookie.arguments().constFirst().toUInt();
+    if (m_sessionOwner == SessionOwner::Ours) {
+        QDBusMessage inhibit = QDBusMessage::createMethodCall(
+            kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("Inhibit"));
+        inhibit << applicationName() << name;
+        const QDBusMessage cookie = send(Bus::Session, inhibit);
+        if (isReply(cookie))
+            held.screenSaverCookie = cookie.arguments().constFirst().toUInt();
+    }
 
     QDBusMessage idle = QDBusMessage::createMethodCall(kLogindService, kLogindPath, kLogindInterface,
                                                        QStringLiteral("Inhibit"));
@@ -116,8 +127,8 @@ int DBusPowerAssertion::release(AssertionID assertionID)
     if (held.logindFd >= 0)
         ::close(held.logindFd);
     if (held.screenSaverCookie) {
-        QDBusMessage uninhibit = QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPath,
-                                                                kScreenSaverInterface, QStringLiteral("UnInhibit"));
+        QDBusMessage uninhibit = QDBusMessage::createMethodCall(
+            kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("UnInhibit"));
         uninhibit << *held.screenSaverCookie;
         send(Bus::Session, uninhibit);
     }
@@ -127,8 +138,17 @@ int DBusPowerAssertion::release(AssertionID assertionID)
 void DBusPowerAssertion::updateSystemActivity(int activity)
 {
     Q_UNUSED(activity);
-    const QDBusMessage poke = QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPath,
-                                                             kScreenSaverInterface,
-                                                             QStringLiteral("SimulateUserActivity"));
+    if (m_sessionOwner == SessionOwner::InvokingUser) {
+        if (!UserProcess::reachesSessionBus())
+            return;
+        UserProcess(QStringLiteral("dbus-send"),
+                    {QStringLiteral("--session"), QStringLiteral("--type=method_call"),
+                     QStringLiteral("--dest=") + kScreenSaverService, kScreenSaverPath,
+                     kScreenSaverInterface + QStringLiteral(".SimulateUserActivity")})
+            .startDetached();
+        return;
+    }
+    const QDBusMessage poke = QDBusMessage::createMethodCall(
+        kScreenSaverService, kScreenSaverPath, kScreenSaverInterface, QStringLiteral("SimulateUserActivity"));
     send(Bus::Session, poke);
 }

@@ -1,12 +1,11 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/UserFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,36 +17,45 @@ UserDefaults *&overrideInstance()
     return instance;
 }
 
-// The uid of the person pkexec acted for, when we are root on someone's behalf.
-bool invokingUser(uint *uid, QString *home)
+// A defaults file is a few lines; anything near this size is not one.
+constexpr qint64 kMaxFileSize = 1 << 20;
+
+QByteArray readPrivateFile(const QString &path)
 {
-    if (::geteuid() != 0)
-        return false;
-    const QByteArray text = qgetenv("PKEXEC_UID");
-    bool ok = false;
-    const uint value = text.toUInt(&ok);
-    if (!ok || value == 0)
-        return false;
-    const passwd *entry = ::getpwuid(value);
-    if (!entry || !entry->pw_dir)
-        return false;
-    *uid = value;
-    *home = QString::fromLocal8Bit(entry->pw_dir);
-    return true;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writePrivateFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
 
-UserDefaults::UserDefaults(const QString &filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)), m_ownerUid(0),
-      m_chownToOwner(false)
+UserDefaults::UserDefaults(const QString &filePath) : UserDefaults(filePath, InvokingUser::find()) {}
+
+UserDefaults::UserDefaults(const QString &filePath, std::optional<InvokingUser> owner)
+    : m_filePath(filePath), m_owner(std::move(owner))
 {
-    uint uid = 0;
-    QString home;
-    if (invokingUser(&uid, &home) && filePath.startsWith(home + QLatin1Char('/'))) {
-        m_ownerUid = uid;
-        m_chownToOwner = true;
+    if (!m_owner) {
+        m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+        return;
     }
+    // A folder only root can enter holds the working copy; it is filled before the settings read it.
+    m_privateFolder = std::make_unique<QTemporaryDir>();
+    m_privateFile = m_privateFolder->filePath(QStringLiteral("defaults.conf"));
+    loadOwnersFile();
+    m_settings = std::make_unique<QSettings>(m_privateFile, QSettings::IniFormat);
+}
+
+std::optional<QByteArray> UserDefaults::loadOwnersFile()
+{
+    const std::optional<QByteArray> bytes = UserFile::read(*m_owner, m_filePath, kMaxFileSize);
+    if (bytes && readPrivateFile(m_privateFile) != *bytes)
+        writePrivateFile(m_privateFile, *bytes);
+    return bytes;
 }
 
 UserDefaults::~UserDefaults()
@@ -71,10 +79,8 @@ void UserDefaults::setStandardOverride(UserDefaults *defaults)
 QString UserDefaults::defaultFilePath()
 {
     QString configFolder;
-    uint uid = 0;
-    QString home;
-    if (invokingUser(&uid, &home))
-        configFolder = home + QStringLiteral("/.config");
+    if (const std::optional<InvokingUser> person = InvokingUser::find())
+        configFolder = person->home() + QStringLiteral("/.config");
     else
         configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (configFolder.isEmpty())
@@ -84,7 +90,7 @@ QString UserDefaults::defaultFilePath()
 
 QString UserDefaults::filePath() const
 {
-    return m_settings->fileName();
+    return m_filePath;
 }
 
 QVariant UserDefaults::objectForKey(const QString &key) const
@@ -167,17 +173,20 @@ void UserDefaults::removeObjectForKey(const QString &key)
 bool UserDefaults::synchronize()
 {
     QMutexLocker lock(&m_mutex);
-    m_settings->sync();
-    if (m_chownToOwner) {
-        // Written as root for the person: hand the folder and file back to them.
-        const QFileInfo info(m_settings->fileName());
-        const QByteArray folder = QFile::encodeName(info.absolutePath());
-        const QByteArray file = QFile::encodeName(info.absoluteFilePath());
-        const passwd *entry = ::getpwuid(m_ownerUid);
-        const gid_t gid = entry ? entry->pw_gid : gid_t(-1);
-        if (::chown(folder.constData(), m_ownerUid, gid) != 0 || ::chown(file.constData(), m_ownerUid, gid) != 0) {
-            // Nothing more to do: the values are stored all the same.
-        }
+    if (!m_owner) {
+        m_settings->sync();
+        return m_settings->status() == QSettings::NoError;
     }
-    return m_settings->status() == QSettings::NoError;
+    // What the person's own programs wrote meanwhile is merged with our changes, as a settings file
+    // of their own would be.
+    const std::optional<QByteArray> stored = loadOwnersFile();
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError)
+        return false;
+    const QByteArray bytes = readPrivateFile(m_privateFile);
+    if (stored ? *stored == bytes : bytes.isEmpty())
+        return true;
+    UserFile::Options options;
+    options.createFolders = true;
+    return UserFile::writeAtomically(*m_owner, m_filePath, bytes, options);
 }

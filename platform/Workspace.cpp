@@ -1,6 +1,7 @@
 #include "platform/Workspace.h"
 
 #include "platform/Bundle.h"
+#include "platform/UserProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,15 +9,11 @@
 #include <QProcess>
 #include <QUrl>
 
-#include <cerrno>
-#include <vector>
-#include <cstdlib>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
+
+constexpr int kFileManagerReplyTimeoutMs = 10000;
 
 Workspace *&overrideInstance()
 {
@@ -83,76 +80,9 @@ bool Workspace::launchApplication(const QString &appPath)
     return QProcess::startDetached(program, QStringList(), QFileInfo(program).absolutePath());
 }
 
-namespace {
-
-// The person pkexec acted for; 0 when we are not root on someone's behalf.
-uid_t invokingUid()
-{
-    if (::geteuid() != 0)
-        return 0;
-    bool ok = false;
-    const uint uid = qEnvironmentVariable("PKEXEC_UID").toUInt(&ok);
-    return ok ? uid_t(uid) : 0;
-}
-
-} // namespace
-
 bool Workspace::startAsInvokingUser(const QString &program, const QStringList &arguments)
 {
-    const uid_t uid = invokingUid();
-    if (uid == 0)
-        return QProcess::startDetached(program, arguments);
-
-    const passwd *entry = ::getpwuid(uid);
-    if (!entry)
-        return false;
-    const gid_t gid = entry->pw_gid;
-    const QByteArray userName(entry->pw_name);
-    const QByteArray home(entry->pw_dir);
-
-    // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
-    std::vector<QByteArray> storage;
-    storage.push_back(QFile::encodeName(program));
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &item : storage)
-        argv.push_back(item.data());
-    argv.push_back(nullptr);
-    QByteArray homeVar = "HOME=" + home;
-    QByteArray userVar = "USER=" + userName;
-    QByteArray logVar = "LOGNAME=" + userName;
-    int groupCount = 64;
-    std::vector<gid_t> groups(static_cast<size_t>(groupCount));
-    if (::getgrouplist(userName.constData(), gid, groups.data(), &groupCount) < 0) {
-        groups.resize(size_t(groupCount));
-        if (::getgrouplist(userName.constData(), gid, groups.data(), &groupCount) < 0)
-            groupCount = 0;
-    }
-
-    int status = 0;
-    const pid_t child = ::fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        // The intermediate child leaves at once so the helper is not ours to reap.
-        if (::fork() != 0)
-            ::_exit(0);
-        ::setsid();
-        if (::setgroups(size_t(groupCount), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-            ::_exit(127);
-        ::putenv(homeVar.data());
-        ::putenv(userVar.data());
-        ::putenv(logVar.data());
-        ::unsetenv("PKEXEC_UID");
-        if (::chdir(home.constData()) != 0 && ::chdir("/") != 0)
-            ::_exit(127);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return UserProcess(program, arguments).startDetached();
 }
 
 bool Workspace::openURL(const QString &url)
@@ -174,16 +104,23 @@ bool Workspace::selectFile(const QString &path)
     if (path.isEmpty() || !QFileInfo::exists(path))
         return false;
     const QFileInfo info(path);
-    // The file-manager interface on the session bus selects the item; where there is none, its
-    // folder opens.
+    // The file manager's own interface selects the item; only its answer tells whether one is
+    // there to do so, and without one the folder opens instead.
     const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    const QString dbusSend = QStringLiteral("dbus-send");
-    const bool shown = startAsInvokingUser(dbusSend,
-        {QStringLiteral("--session"), QStringLiteral("--type=method_call"),
-         QStringLiteral("--dest=org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-         QStringLiteral("org.freedesktop.FileManager1.ShowItems"), QStringLiteral("array:string:") + uri,
-         QStringLiteral("string:")});
-    if (shown)
-        return true;
-    return startAsInvokingUser(QStringLiteral("xdg-open"), {info.absolutePath()});
+    const UserProcess ask(UserProcess::reachesSessionBus() ? QStringLiteral("dbus-send") : QString(),
+                          {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                           QStringLiteral("--reply-timeout=%1").arg(kFileManagerReplyTimeoutMs),
+                           QStringLiteral("--dest=org.freedesktop.FileManager1"),
+                           QStringLiteral("/org/freedesktop/FileManager1"),
+                           QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
+                           QStringLiteral("array:string:") + uri, QStringLiteral("string:")});
+    const UserProcess open(QStringLiteral("xdg-open"), {info.absolutePath()});
+    if (!ask.isValid() && !open.isValid())
+        return false;
+    // The answer may take a file manager's start-up; the window stays responsive meanwhile.
+    std::thread([ask, open] {
+        if (!ask.isValid() || ask.run(kFileManagerReplyTimeoutMs + 1000) != 0)
+            open.startDetached();
+    }).detach();
+    return true;
 }

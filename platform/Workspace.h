@@ -22,15 +22,15 @@ public:
     virtual bool launchApplication(const QString &appPath);
 
     // Opens a web address in the person's browser. We run as root on the person's behalf, so the
-    // browser is started as that person (PKEXEC_UID), never as root.
+    // browser is started as that person (UserProcess), never as root.
     virtual bool openURL(const QString &url);
     // Opens a file or folder with the person's default application, as that person.
     virtual bool openFile(const QString &path);
-    // Shows the item in the person's file manager (its folder, with the item selected where the
-    // file manager supports it).
+    // Shows the item selected in the person's file manager, or opens its folder when no file
+    // manager answers. True when that was set going; the answer is awaited in the background.
     virtual bool selectFile(const QString &path);
 
     // Starts a desktop helper detached, as the invoking person when we are root through pkexec.
-    // True when the program was started.
+    // True when the program was executed.
     static bool startAsInvokingUser(const QString &program, const QStringList &arguments);
 };

@@ -7,7 +7,6 @@
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-#include "VQPublicUtilities.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -20,12 +19,7 @@ namespace {
 
 PowerAssertion::AssertionID assertionID = 0;
 QTimer *timer = nullptr;
-
-std::function<int()> &versionOverride()
-{
-    static std::function<int()> provider;
-    return provider;
-}
+bool assertionHeld = false;
 
 std::function<int(int, char **)> &loopOverride()
 {
@@ -63,18 +57,6 @@ const char *orNull(const char *text)
 } // namespace
 
 namespace appmain {
-
-int systemVersion()
-{
-    if (versionOverride())
-        return versionOverride()();
-    return VQPublicUtilities::getSystemVersion();
-}
-
-void setSystemVersionOverride(std::function<int()> provider)
-{
-    versionOverride() = std::move(provider);
-}
 
 int NSApplicationMain(int argc, char *argv[])
 {
@@ -145,11 +127,14 @@ bool KestrumRunLoader()
 
 void PreventSleep()
 {
-    if (appmain::systemVersion() >= appmain::kAssertionSystemVersion) {
-        PowerAssertion::shared().createWithName(PowerAssertion::kPreventUserIdleDisplaySleep, PowerAssertion::kLevelOn,
-                                                appmain::kAssertionName, &assertionID);
+    // Whatever the distribution's version, an inhibitor that can be had is taken; the activity
+    // reports are only for systems that offer none.
+    assertionHeld = PowerAssertion::shared().createWithName(PowerAssertion::kPreventUserIdleDisplaySleep,
+                                                            PowerAssertion::kLevelOn, appmain::kAssertionName,
+                                                            &assertionID) == PowerAssertion::kReturnSuccess;
+    if (assertionHeld)
         return;
-    }
+    PowerAssertion::shared().release(assertionID);
     // A timer needs the application's event loop; without one there is nothing to add it to.
     if (!QCoreApplication::instance())
         return;
@@ -168,8 +153,9 @@ void PreventSleep()
 
 void ReleasePreventObj()
 {
-    if (appmain::systemVersion() >= appmain::kAssertionSystemVersion) {
+    if (assertionHeld) {
         PowerAssertion::shared().release(assertionID);
+        assertionHeld = false;
         return;
     }
     if (timer) {

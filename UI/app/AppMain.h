@@ -14,7 +14,7 @@ class QTimer;
 int NullwellMain(int argc, char *argv[]);
 // Opens the outer bundle (three path components above our own); true when that worked.
 bool KestrumRunLoader();
-// Takes the idle inhibitor, or on old systems starts the 30-second activity timer.
+// Takes the idle inhibitor, or where none can be had starts the 30-second activity timer.
 void PreventSleep();
 // Lets go of what PreventSleep took.
 void ReleasePreventObj();
@@ -25,14 +25,8 @@ void setCurLanguage(const char *code);
 
 namespace appmain {
 
-// Systems from this version on (major * 100 + minor) take an inhibitor; older ones get the timer.
-constexpr int kAssertionSystemVersion = 1008;
 constexpr int kActivityIntervalMs = 30000;
 inline const QString kAssertionName = QStringLiteral("Ostrivan Nullwell is running");
-
-// The system version as major * 100 + minor; tests may answer another one.
-int systemVersion();
-void setSystemVersionOverride(std::function<int()> provider);
 
 // Runs the application's event loop with the application object that already exists and answers
 // its result; tests may put another loop in its place (an empty function restores the real one).

@@ -1,10 +1,21 @@
 #include "CallerSession.h"
 
-#include <QFile>
+#include "platform/InvokingUser.h"
+#include "platform/Log.h"
 
+#include <QFile>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+const QString kDisplay = QStringLiteral("DISPLAY");
+const QString kXauthority = QStringLiteral("XAUTHORITY");
+const QString kWaylandDisplay = QStringLiteral("WAYLAND_DISPLAY");
+const QString kRuntimeDir = QStringLiteral("XDG_RUNTIME_DIR");
+const QString kBusAddress = QStringLiteral("DBUS_SESSION_BUS_ADDRESS");
 
 QByteArray readProcFile(pid_t pid, const char *name)
 {
@@ -27,14 +38,72 @@ bool processUid(pid_t pid, uint *uid)
     return false;
 }
 
+bool matches(const char *pattern, const QByteArray &value)
+{
+    const QRegularExpression expression(QRegularExpression::anchoredPattern(QLatin1String(pattern)));
+    return expression.match(QString::fromLatin1(value)).hasMatch();
+}
+
+// The object at path itself (a link is not followed) is of the kind and belongs to the user.
+bool ownedObject(const QByteArray &path, mode_t kind, uint uid, QString *why)
+{
+    struct stat info;
+    if (::lstat(path.constData(), &info) != 0) {
+        *why = QStringLiteral("it does not exist");
+        return false;
+    }
+    if ((info.st_mode & S_IFMT) != kind) {
+        *why =
+            S_ISLNK(info.st_mode) ? QStringLiteral("it is a link") : QStringLiteral("it is of another kind");
+        return false;
+    }
+    if (info.st_uid != uid) {
+        *why = QStringLiteral("it belongs to someone else");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const QStringList &CallerSession::variables()
 {
-    static const QStringList names = {QStringLiteral("DISPLAY"), QStringLiteral("XAUTHORITY"),
-                                      QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("XDG_RUNTIME_DIR"),
-                                      QStringLiteral("DBUS_SESSION_BUS_ADDRESS")};
+    static const QStringList names = {kDisplay, kXauthority, kWaylandDisplay, kRuntimeDir, kBusAddress};
     return names;
+}
+
+bool CallerSession::isAcceptable(const QString &name, const QByteArray &value, uint invokingUid, QString *why)
+{
+    QString reason;
+    QString &out = why ? *why : reason;
+    if (value.isEmpty() || value.size() > 1024) {
+        out = QStringLiteral("the value is empty or too long");
+        return false;
+    }
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7f) {
+            out = QStringLiteral("the value holds control or non-ASCII characters");
+            return false;
+        }
+    }
+    out = QStringLiteral("the value is not of the expected form");
+    if (name == kDisplay)
+        return matches("([A-Za-z0-9][A-Za-z0-9.-]*)?:[0-9]{1,5}(\\.[0-9]{1,3})?", value);
+    if (name == kWaylandDisplay)
+        return matches("[A-Za-z0-9][A-Za-z0-9._-]*", value);
+    if (name == kXauthority)
+        return matches("/[^\\s]*", value) && ownedObject(value, S_IFREG, invokingUid, &out);
+    if (name == kRuntimeDir)
+        return matches("/[^\\s]*", value) && ownedObject(value, S_IFDIR, invokingUid, &out);
+    if (name == kBusAddress) {
+        // One plain socket path: no other transports, escapes, options or alternatives.
+        const QRegularExpression form(QRegularExpression::anchoredPattern(
+            QStringLiteral("unix:path=(/[A-Za-z0-9/._+-]*)(,guid=[0-9a-f]{32})?")));
+        const QRegularExpressionMatch match = form.match(QString::fromLatin1(value));
+        return match.hasMatch() && ownedObject(match.captured(1).toLatin1(), S_IFSOCK, invokingUid, &out);
+    }
+    return false;
 }
 
 QStringList CallerSession::adoptFromParent()
@@ -48,26 +117,46 @@ QStringList CallerSession::adoptFromParent()
     const pid_t parent = ::getppid();
     uint parentUid = 0;
     if (parent <= 1 || !processUid(parent, &parentUid))
-        return {};
-    return adopt(invoking, parentUid, readProcFile(parent, "environ"));
+        parentUid = uint(-1);
+    return adopt(invoking, parentUid, parentUid == invoking ? readProcFile(parent, "environ") : QByteArray());
 }
 
 QStringList CallerSession::adopt(uint invokingUid, uint parentUid, const QByteArray &parentEnvironment)
 {
+    QHash<QString, QByteArray> offered;
+    if (invokingUid == parentUid) {
+        const QList<QByteArray> entries = parentEnvironment.split('\0');
+        for (const QByteArray &entry : entries) {
+            const qsizetype equals = entry.indexOf('=');
+            if (equals <= 0)
+                continue;
+            const QString name = QString::fromLatin1(entry.left(equals));
+            if (variables().contains(name) && !offered.contains(name))
+                offered.insert(name, entry.mid(equals + 1));
+        }
+    }
+
     QStringList adopted;
-    if (invokingUid != parentUid)
-        return adopted;
-    const QList<QByteArray> entries = parentEnvironment.split('\0');
-    for (const QByteArray &entry : entries) {
-        const qsizetype equals = entry.indexOf('=');
-        if (equals <= 0)
+    for (const QString &name : variables()) {
+        const QByteArray key = name.toLatin1();
+        const bool ours = !qEnvironmentVariableIsEmpty(key.constData());
+        const QByteArray value = ours ? qgetenv(key.constData()) : offered.value(name);
+        if (value.isEmpty())
             continue;
-        const QString name = QString::fromLatin1(entry.left(equals));
-        const QByteArray value = entry.mid(equals + 1);
-        if (!variables().contains(name) || value.isEmpty() || !qEnvironmentVariableIsEmpty(name.toLatin1().constData()))
+        QString why;
+        if (!isAcceptable(name, value, invokingUid, &why)) {
+            platform::log(QStringLiteral("Not using %1 of the caller's session: %2").arg(name, why));
+            if (ours && name != kBusAddress)
+                qunsetenv(key.constData());
             continue;
-        qputenv(name.toLatin1().constData(), value);
+        }
+        InvokingUser::setSessionValue(key, value);
+        if (ours)
+            continue;
+        if (name != kBusAddress)
+            qputenv(key.constData(), value);
         adopted.append(name);
     }
+    qputenv(kBusAddress.toLatin1().constData(), kClosedBusAddress);
     return adopted;
 }

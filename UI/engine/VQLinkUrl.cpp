@@ -1,16 +1,37 @@
 #include "VQLinkUrl.h"
 
 #include "VQPublicUtilities.h"
+#include "platform/LanguageCode.h"
 #include "platform/UserDefaults.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+
+namespace {
+
+// The codes the list has link dictionaries for ("en", "de", "zh-Hans-CN"); other keys of the list
+// ("SupportLanguage") are not languages.
+QStringList linkLanguages(const QVariantMap &settings)
+{
+    static const QRegularExpression code(
+        QRegularExpression::anchoredPattern(QStringLiteral("[a-z]{2,3}([-_][A-Za-z0-9]{2,8})*")));
+    QStringList codes;
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
+        if (it.value().typeId() == QMetaType::QVariantMap && code.match(it.key()).hasMatch())
+            codes.append(it.key());
+    }
+    return codes;
+}
+
+} // namespace
 
 QString VQLinkUrl::currentLanguage()
 {
-    const QStringList languages = UserDefaults::standard().stringArrayForKey(QStringLiteral("AppleLanguages"));
+    const QStringList languages =
+        UserDefaults::standard().stringArrayForKey(QStringLiteral("AppleLanguages"));
     if (languages.isEmpty())
         return QStringLiteral("en");
-    // Used as the system spells it ("zh-Hans", "pt-BR"): the list carries one dictionary per code.
+    // As the system spells it ("de-DE", "zh-Hans", "pt-BR"); GetUrl finds the dictionary for it.
     return languages.first();
 }
 
@@ -21,7 +42,9 @@ QString VQLinkUrl::GetUrl(const QString &key)
         return QString();
     const QString language = currentLanguage();
     const QVariantMap english = settings->value(QStringLiteral("en")).toMap();
-    const QVariantMap local = settings->value(language).toMap();
+    // A regional code the list has no dictionary for uses the one of its language.
+    const QVariantMap local =
+        settings->value(LanguageCode::bestMatch(language, linkLanguages(*settings))).toMap();
 
     QString fallback;
     if (english.contains(key))

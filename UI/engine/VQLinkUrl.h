@@ -3,7 +3,8 @@
 #include <QString>
 
 // Web addresses by link key ("UserGuide", "IniURL", ...) in the user's language, from the
-// per-language dictionaries of the settings list, falling back to English.
+// per-language dictionaries of the settings list, falling back to English. A code the list has no
+// dictionary for ("de-DE") uses the one of its language ("de"; Chinese by script, LanguageCode).
 class VQLinkUrl
 {
 public:

@@ -8,7 +8,8 @@
 class QWidget;
 
 // The open panel, the save panel and alerts: everything that waits for the person's answer goes
-// through here, so tests can answer in its place (setSharedOverride).
+// through here, so tests can answer in its place (setSharedOverride). The panels show the places of
+// the person we act for (their home and folders), not those of the account we run as.
 class Panels
 {
 public:
@@ -33,7 +34,7 @@ public:
         QString nameFieldValue;
         bool extensionHidden = true;
         bool canCreateDirectories = true;
-        QString directory;
+        QString directory; // where the panel starts; empty for the person's home
     };
     enum class AlertStyle { Warning, Informational, Critical };
 
@@ -42,6 +43,8 @@ public:
     static Panels &shared();
     // Makes shared() answer this instance (tests); nullptr restores the real one. Not owned.
     static void setSharedOverride(Panels *panels);
+    // The home of the person we act for, else our own.
+    static QString personsHome();
 
     // Runs the open panel as a window-modal sheet of the parent and answers when it closes.
     virtual OpenResult runOpenPanel(QWidget *parent, const OpenOptions &options);

@@ -1,5 +1,6 @@
 // Starting the main program as the administrator: against a fake pkexec on PATH that records its
 // arguments and its parent, and a fake main program that records how it was started.
+#include "LaunchNotice.h"
 #include "RunScript.h"
 
 #include "common/TestSupport.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,12 +20,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Like the real one it refuses a caller whose parent has gone; before deciding it waits long
-// enough for a launcher that ends at once to have ended.
+// Like the real one it refuses a caller whose parent has gone (checked after a while, as the real
+// one asks the agent first), ends with 126 for a dismissed prompt and 127 when no agent can ask.
 const QByteArray kFakePkexec = R"(#!/bin/sh
 dir="$NULLWELL_FAKE_DIR"
 printf '%s\n' "$@" > "$dir/pkexec.args.tmp" && mv "$dir/pkexec.args.tmp" "$dir/pkexec.args"
@@ -39,12 +43,19 @@ if [ "$NULLWELL_FAKE_ANSWER" = cancel ]; then
     : > "$dir/pkexec.done"
     exit 126
 fi
+if [ "$NULLWELL_FAKE_ANSWER" = noagent ]; then
+    echo "Error executing command as another user: No authentication agent found." >&2
+    exit 127
+fi
 exec "$@"
 )";
 
+// Stays a while after it started, as the real program does.
 const QByteArray kFakeMain = R"(#!/bin/sh
 { echo "$#"; printf '%s\n' "$@"; } > "$NULLWELL_FAKE_DIR/main.args.tmp"
 mv "$NULLWELL_FAKE_DIR/main.args.tmp" "$NULLWELL_FAKE_DIR/main.args"
+sleep "${NULLWELL_FAKE_RUN:-0}"
+: > "$NULLWELL_FAKE_DIR/main.done"
 )";
 
 void writeExecutable(const QString &path, const QByteArray &content)
@@ -78,7 +89,8 @@ protected:
         qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("bin"))) + ':' + m_savedPath);
         qputenv("NULLWELL_FAKE_DIR", QFile::encodeName(m_dir.path()));
         qunsetenv("NULLWELL_FAKE_ANSWER");
-        m_main = m_dir.filePath(QStringLiteral("Outer.app/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/MacOS/" NULLWELL_PRODUCT));
+        m_main = m_dir.filePath(QStringLiteral("Outer.app/Contents/MacOS/" NULLWELL_PRODUCT
+                                               ".app/Contents/MacOS/" NULLWELL_PRODUCT));
         writeExecutable(m_main, kFakeMain);
         Authorization::setAdministratorOverride(false);
     }
@@ -89,6 +101,7 @@ protected:
         qunsetenv("NULLWELL_FAKE_DIR");
         qunsetenv("NULLWELL_FAKE_ANSWER");
         qunsetenv("NULLWELL_FAKE_DELAY");
+        qunsetenv("NULLWELL_FAKE_RUN");
     }
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -104,30 +117,38 @@ protected:
 
 } // namespace
 
-TEST_F(AdministratorStart, PkexecStartsTheProgramAfterTheCallerHasMovedOn)
+TEST_F(AdministratorStart, PkexecStartsTheProgramAndTheCallerReturnsOnceItRuns)
 {
-    // A slow prompt: the caller must be back long before it is answered.
+    // A slow prompt and a program that runs on: the answer comes between the two.
     qputenv("NULLWELL_FAKE_DELAY", "1");
+    qputenv("NULLWELL_FAKE_RUN", "3");
     EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kSuccess);
-    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.parent")))) << "the caller did not wait for the prompt";
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("pkexec.parent")))) << "the prompt was waited for";
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.done"))))
+        << "the program itself is not waited for";
 
     ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
     EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))), (QStringList{m_main, QStringLiteral("en")}));
-    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("en")}));
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))),
+              (QStringList{QStringLiteral("1"), QStringLiteral("en")}));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.refused"))));
 
     // pkexec's parent is a process of its own session, not us.
-    const QStringList parent = readLines(file(QStringLiteral("pkexec.parent"))).value(0).split(QLatin1Char(' '));
+    const QStringList parent =
+        readLines(file(QStringLiteral("pkexec.parent"))).value(0).split(QLatin1Char(' '));
     ASSERT_EQ(parent.size(), 2);
     EXPECT_NE(parent[0].toLongLong(), QCoreApplication::applicationPid());
     EXPECT_NE(parent[1].toLongLong(), qint64(::getsid(0)));
+    EXPECT_TRUE(waitFor(QStringLiteral("main.done")));
 }
 
-TEST_F(AdministratorStart, CancelledPromptStartsNothing)
+TEST_F(AdministratorStart, DismissedOrRefusedPromptStartsNothingAndSaysWhich)
 {
     qputenv("NULLWELL_FAKE_ANSWER", "cancel");
-    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kSuccess);
-    ASSERT_TRUE(waitFor(QStringLiteral("pkexec.done")));
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kCanceled);
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("pkexec.done"))));
+    qputenv("NULLWELL_FAKE_ANSWER", "noagent");
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kDenied);
     QThread::msleep(100);
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.args"))));
 }
@@ -137,18 +158,22 @@ TEST_F(AdministratorStart, RootStartsTheProgramItselfAndFailuresAreReported)
     Authorization::setAdministratorOverride(true);
     EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("de")}), Authorization::kSuccess);
     ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
-    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))),
+              (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.args"))));
 
     EXPECT_EQ(Authorization::executeWithPrivileges(file(QStringLiteral("missing")), {QStringLiteral("en")}),
               Authorization::kToolExecuteFailure);
     // Executable bits but nothing that can be run.
     writeExecutable(file(QStringLiteral("broken")), "#!/nonexistent/interpreter\n");
-    EXPECT_FALSE(Authorization::spawnInOwnSession({file(QStringLiteral("broken"))}));
+    EXPECT_EQ(
+        Authorization::spawnInOwnSession({file(QStringLiteral("broken"))}, file(QStringLiteral("broken"))),
+        Authorization::kToolExecuteFailure);
 
     Authorization::setAdministratorOverride(false);
     qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
-    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kToolExecuteFailure);
+    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}),
+              Authorization::kToolEnvironmentError);
 }
 
 TEST_F(AdministratorStart, RunProcessPassesArgumentsUntouched)
@@ -158,21 +183,24 @@ TEST_F(AdministratorStart, RunProcessPassesArgumentsUntouched)
     // Blanks, quotes and command substitutions are plain text to the program.
     const QString marker = file(QStringLiteral("injected"));
     const QStringList arguments = {QStringLiteral("%s|"), QStringLiteral("a b"), QStringLiteral("\"q\" 'r'"),
-                                   QStringLiteral("$(touch %1)").arg(marker), QStringLiteral("; touch %1").arg(marker)};
+                                   QStringLiteral("$(touch %1)").arg(marker),
+                                   QStringLiteral("; touch %1").arg(marker)};
     ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/printf"), arguments, &output, &error, false));
     EXPECT_EQ(output, QStringLiteral("a b|\"q\" 'r'|$(touch %1)|; touch %1|").arg(marker));
     EXPECT_TRUE(error.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(marker));
 
-    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, false));
+    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error,
+                                      false));
     EXPECT_FALSE(output.isEmpty());
     EXPECT_FALSE(output.endsWith(QLatin1Char('\n')));
 
-    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo oops >&2; exit 3")},
+    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/bin/sh"),
+                                       {QStringLiteral("-c"), QStringLiteral("echo oops >&2; exit 3")},
                                        &output, &error, false));
     EXPECT_EQ(error, QStringLiteral("oops"));
-    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 3")}, &output,
-                                       &error, false));
+    EXPECT_FALSE(RunScript::runProcess(
+        QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 3")}, &output, &error, false));
     EXPECT_TRUE(error.isEmpty()) << "nothing was said, so nothing is reported";
 }
 
@@ -180,14 +208,15 @@ TEST_F(AdministratorStart, RunProcessAsAdministratorGoesThroughPkexec)
 {
     QString output;
     QString error;
-    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/printf"), {QStringLiteral("%s"), QStringLiteral("a b")},
-                                      &output, &error, true));
+    ASSERT_TRUE(RunScript::runProcess(QStringLiteral("/usr/bin/printf"),
+                                      {QStringLiteral("%s"), QStringLiteral("a b")}, &output, &error, true));
     EXPECT_EQ(output, QStringLiteral("a b"));
     EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))),
               (QStringList{QStringLiteral("/usr/bin/printf"), QStringLiteral("%s"), QStringLiteral("a b")}));
 
     qputenv("NULLWELL_FAKE_ANSWER", "cancel");
-    EXPECT_FALSE(RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, true));
+    EXPECT_FALSE(
+        RunScript::runProcess(QStringLiteral("/usr/bin/id"), {QStringLiteral("-un")}, &output, &error, true));
     EXPECT_EQ(error, QStringLiteral("The administrator password is required to do this."));
 
     testsupport::LogCapture log;
@@ -211,9 +240,10 @@ TEST_F(AdministratorStart, LauncherProgramStartsTheMainProgramWithTheLanguage)
 {
     const QString outer = m_dir.filePath(QStringLiteral("Outer.app"));
     const QString launcher = outer + QStringLiteral("/Contents/MacOS/" NULLWELL_LAUNCHER_NAME);
-    ASSERT_TRUE(QFile::copy(QStringLiteral(NULLWELL_OUTER_BUNDLE "/Contents/MacOS/" NULLWELL_LAUNCHER_NAME), launcher));
-    const QString settings =
-        outer + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/Resources/StringMessage.plist");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NULLWELL_OUTER_BUNDLE "/Contents/MacOS/" NULLWELL_LAUNCHER_NAME),
+                            launcher));
+    const QString settings = outer + QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT
+                                                    ".app/Contents/Resources/StringMessage.plist");
     QDir().mkpath(QFileInfo(settings).absolutePath());
     ASSERT_TRUE(PropertyList::write(
         settings, QVariantMap{{QStringLiteral("SupportLanguage"),
@@ -222,8 +252,14 @@ TEST_F(AdministratorStart, LauncherProgramStartsTheMainProgramWithTheLanguage)
     const QString config = m_dir.filePath(QStringLiteral("config"));
     {
         UserDefaults defaults(config + QStringLiteral("/ostrivan-nullwell/defaults.conf"));
-        defaults.setObject(QStringList{QStringLiteral("de"), QStringLiteral("en")}, QStringLiteral("AppleLanguages"));
+        defaults.setObject(QStringList{QStringLiteral("de"), QStringLiteral("en")},
+                           QStringLiteral("AppleLanguages"));
     }
+
+    QFile list(settings);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    const QByteArray listBefore = list.readAll();
+    list.close();
 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -235,14 +271,103 @@ TEST_F(AdministratorStart, LauncherProgramStartsTheMainProgramWithTheLanguage)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.parent")))) << "ended before pkexec looked";
 
     ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
-    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))), (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
-    EXPECT_EQ(PropertyList::readDictionary(settings).value_or(QVariantMap()).value(QStringLiteral("CurLanguage")).toString(),
+    EXPECT_EQ(readLines(file(QStringLiteral("main.args"))),
+              (QStringList{QStringLiteral("1"), QStringLiteral("de")}));
+    EXPECT_EQ(UserDefaults(config + QStringLiteral("/ostrivan-nullwell/defaults.conf"))
+                  .stringForKey(QStringLiteral("CurLanguage")),
               QStringLiteral("Deutsch"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_EQ(list.readAll(), listBefore) << "the bundle's list is not the launcher's to write";
     if (::geteuid() != 0) {
-        EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))), (QStringList{m_main, QStringLiteral("de")}));
+        EXPECT_EQ(readLines(file(QStringLiteral("pkexec.args"))),
+                  (QStringList{m_main, QStringLiteral("de")}));
     }
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("pkexec.refused"))));
+}
+
+namespace {
+
+class RecordingNotice : public LaunchNotice
+{
+public:
+    QStringList shown;
+    void show(const QString &message) override { shown.append(message); }
+};
+
+} // namespace
+
+TEST_F(AdministratorStart, LauncherTellsWhyTheProgramDidNotStart)
+{
+    RecordingNotice notice;
+    LaunchNotice::setSharedOverride(&notice);
+    const QString outer = m_dir.filePath(QStringLiteral("Outer.app"));
+
+    EXPECT_EQ(RunScript::Launch(outer), 0);
+    EXPECT_TRUE(notice.shown.isEmpty());
+
+    qputenv("NULLWELL_FAKE_ANSWER", "cancel");
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    EXPECT_TRUE(notice.shown.isEmpty()) << "the person's own no needs no message";
+
+    qputenv("NULLWELL_FAKE_ANSWER", "noagent");
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    ASSERT_EQ(notice.shown.size(), 1);
+    EXPECT_TRUE(notice.shown[0].contains(QStringLiteral("administrator rights were not granted")));
+    EXPECT_TRUE(notice.shown[0].contains(QStringLiteral("polkit authentication agent")));
+
+    const QString savedPath = QString::fromLocal8Bit(qgetenv("PATH"));
+    qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    EXPECT_TRUE(notice.shown.value(1).contains(QStringLiteral("pkexec")));
+    qputenv("PATH", savedPath.toLocal8Bit());
+
+    ASSERT_TRUE(QFile::remove(m_main));
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    EXPECT_TRUE(notice.shown.value(2).contains(QStringLiteral("its program is missing")));
+    EXPECT_TRUE(notice.shown.value(2).contains(m_main));
+    LaunchNotice::setSharedOverride(nullptr);
+}
+
+// The built launcher against a pkexec that finds no agent: it says so and ends with a failure.
+// Run as a normal user (root would start the program itself, without pkexec).
+TEST_F(AdministratorStart, LauncherProgramReportsAFailedStart)
+{
+    const QString outer = m_dir.filePath(QStringLiteral("Outer.app"));
+    const QString launcher = outer + QStringLiteral("/Contents/MacOS/" NULLWELL_LAUNCHER_NAME);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NULLWELL_OUTER_BUNDLE "/Contents/MacOS/" NULLWELL_LAUNCHER_NAME),
+                            launcher));
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        // The scratch user reaches the fakes and leaves its marks beside them.
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0777);
+        QDirIterator all(m_dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (all.hasNext())
+            ::chmod(QFile::encodeName(all.next()).constData(), 0755);
+    }
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("NULLWELL_FAKE_ANSWER"), QStringLiteral("noagent"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("PKEXEC_UID"));
+    process.setProcessEnvironment(environment);
+    if (root) {
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+    }
+    process.start(launcher, {});
+    ASSERT_TRUE(process.waitForFinished(15000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_TRUE(errors.contains(QStringLiteral("administrator rights were not granted")))
+        << errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("pkexec.args"))));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.args"))));
 }

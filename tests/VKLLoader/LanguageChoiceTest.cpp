@@ -26,7 +26,10 @@ protected:
     }
     void TearDown() override { UserDefaults::setStandardOverride(m_previous); }
 
-    void prefer(const QStringList &languages) { m_defaults.setObject(languages, QStringLiteral("AppleLanguages")); }
+    void prefer(const QStringList &languages)
+    {
+        m_defaults.setObject(languages, QStringLiteral("AppleLanguages"));
+    }
 
     void writeSettings(const QVariantMap &supported, const QVariantMap &extra = {})
     {
@@ -37,7 +40,9 @@ protected:
     }
 
     QVariantMap settings() const { return PropertyList::readDictionary(m_settings).value_or(QVariantMap()); }
-    QVariant curLanguage() const { return settings().value(QStringLiteral("CurLanguage")); }
+    // The choice is the person's: kept with their defaults, never in the bundle's list.
+    QVariant curLanguage() const { return m_defaults.objectForKey(QStringLiteral("CurLanguage")); }
+    void forgetChoice() { m_defaults.removeObjectForKey(QStringLiteral("CurLanguage")); }
 
     QByteArray bytes() const
     {
@@ -46,8 +51,9 @@ protected:
     }
 
     testsupport::TempBundle m_bundle{QStringLiteral("Outer.app")};
-    QString m_settings = m_bundle.bundlePath() +
-                         QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/Resources/StringMessage.plist");
+    QString m_settings =
+        m_bundle.bundlePath() +
+        QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/Resources/StringMessage.plist");
     QTemporaryDir m_home;
     UserDefaults m_defaults{m_home.filePath(QStringLiteral("defaults.conf"))};
     UserDefaults *m_previous = nullptr;
@@ -61,11 +67,11 @@ protected:
 TEST_F(LanguageChoice, FirstStartStoresTheNameOfTheMatchingEntry)
 {
     writeSettings(m_shipped);
+    const QByteArray list = bytes();
     prefer({QStringLiteral("de"), QStringLiteral("en")});
     EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("de"));
     EXPECT_EQ(curLanguage().toString(), QStringLiteral("Deutsch"));
-    EXPECT_EQ(settings().value(QStringLiteral("PRODUCTNAME")).toString(), QStringLiteral(NULLWELL_PRODUCT))
-        << "the rest of the list survives the write";
+    EXPECT_EQ(bytes(), list) << "the list in the bundle is only read";
 
     // Later starts keep that choice whatever the preference says now.
     prefer({QStringLiteral("xx")});
@@ -93,13 +99,16 @@ TEST_F(LanguageChoice, FirstStartMappingAndFallbacks)
     };
     for (const Case &c : cases) {
         writeSettings(noTraditional);
+        forgetChoice();
         prefer({c.preferred});
         EXPECT_EQ(RunScript::GetCurrentLanaguage(), c.answer) << c.preferred.toStdString();
         EXPECT_EQ(curLanguage(), c.stored) << c.preferred.toStdString();
     }
 
-    for (const QString &traditional : {QStringLiteral("zh-Hant"), QStringLiteral("zh-MO"), QStringLiteral("zh-TW")}) {
+    for (const QString &traditional :
+         {QStringLiteral("zh-Hant"), QStringLiteral("zh-MO"), QStringLiteral("zh-TW")}) {
         writeSettings(m_shipped);
+        forgetChoice();
         prefer({traditional});
         EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("zh-Hant-TW"));
         EXPECT_EQ(curLanguage().toString(), QStringLiteral("Traditional"));
@@ -123,8 +132,15 @@ TEST_F(LanguageChoice, StoredChoiceOrMarkerIsReadWithoutWriting)
     prefer({QStringLiteral("pt")});
     EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("pt-BR"));
     EXPECT_EQ(bytes(), before);
+    EXPECT_FALSE(curLanguage().isValid());
 
-    writeSettings(m_shipped, {{QStringLiteral("Zelto"), true}, {QStringLiteral("CurLanguage"), QStringLiteral("Deutsch")}});
+    // The person's own choice comes before one in the list.
+    m_defaults.setObject(QStringLiteral("Deutsch"), QStringLiteral("CurLanguage"));
+    EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("de"));
+    forgetChoice();
+
+    writeSettings(m_shipped, {{QStringLiteral("Zelto"), true},
+                              {QStringLiteral("CurLanguage"), QStringLiteral("Deutsch")}});
     const QByteArray marked = bytes();
     EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("ja"));
     EXPECT_EQ(bytes(), marked);
@@ -149,14 +165,68 @@ TEST_F(LanguageChoice, MissingOrBrokenListIsNeverWritten)
     EXPECT_EQ(bytes(), before) << "a broken list must not be replaced by a one-key list";
 }
 
-TEST_F(LanguageChoice, ListKeepsItsBinaryFormat)
+TEST_F(LanguageChoice, BinaryListIsReadAsWell)
 {
     QVariantMap settings{{QStringLiteral("SupportLanguage"), m_shipped}};
     ASSERT_TRUE(PropertyList::write(m_settings, settings, PropertyList::Format::Binary));
+    const QByteArray before = bytes();
     prefer({QStringLiteral("de")});
     EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("de"));
-    EXPECT_TRUE(bytes().startsWith("bplist00"));
+    EXPECT_EQ(bytes(), before);
     EXPECT_EQ(curLanguage().toString(), QStringLiteral("Deutsch"));
+}
+
+// Desktops name the region too ("de-DE", "zh-CN", POSIX "de_AT.UTF-8"); the table serves languages,
+// with its own entries for the Chinese scripts and for Portuguese.
+TEST_F(LanguageChoice, RegionalCodesFindTheirLanguage)
+{
+    const QVariantMap table{{QStringLiteral("English"), QStringLiteral("en")},
+                            {QStringLiteral("Deutsch"), QStringLiteral("de")},
+                            {QStringLiteral("Fran\u00e7ais"), QStringLiteral("fr")},
+                            {QStringLiteral("Simplified"), QStringLiteral("zh-Hans-CN")},
+                            {QStringLiteral("Traditional"), QStringLiteral("zh-Hant-TW")},
+                            {QStringLiteral("Portugu\u00eas"), QStringLiteral("pt-BR")}};
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QStringLiteral("de-DE"), QStringLiteral("de")},
+        {QStringLiteral("de_AT.UTF-8"), QStringLiteral("de")},
+        {QStringLiteral("fr-FR"), QStringLiteral("fr")},
+        {QStringLiteral("fr-CA"), QStringLiteral("fr")},
+        {QStringLiteral("zh-CN"), QStringLiteral("zh-Hans-CN")},
+        {QStringLiteral("zh-SG"), QStringLiteral("zh-Hans-CN")},
+        {QStringLiteral("zh-Hans-CN"), QStringLiteral("zh-Hans-CN")},
+        {QStringLiteral("zh-HK"), QStringLiteral("zh-Hant-TW")},
+        {QStringLiteral("zh-Hant-HK"), QStringLiteral("zh-Hant-TW")},
+        {QStringLiteral("pt-PT"), QStringLiteral("pt-BR")},
+        {QStringLiteral("pt-BR"), QStringLiteral("pt-BR")},
+        {QStringLiteral("en-GB"), QStringLiteral("en")},
+        {QStringLiteral("es-ES"), QStringLiteral("en")},
+        {QStringLiteral("sr-Latn-RS"), QStringLiteral("en")},
+    };
+    for (const auto &[preferred, code] : cases) {
+        writeSettings(table);
+        forgetChoice();
+        prefer({preferred});
+        EXPECT_EQ(RunScript::GetCurrentLanaguage(), code) << preferred.toStdString();
+        const QString name = table.key(code, QStringLiteral("English"));
+        EXPECT_EQ(curLanguage().toString(), name) << preferred.toStdString();
+    }
+}
+
+TEST_F(LanguageChoice, ChoiceThatCannotBeKeptIsReported)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    UserDefaults unwritable(dir.filePath(QStringLiteral("file/ostrivan-nullwell/defaults.conf")));
+    UserDefaults::setStandardOverride(&unwritable);
+    unwritable.setObject(QStringList{QStringLiteral("de")}, QStringLiteral("AppleLanguages"));
+    writeSettings(m_shipped);
+    testsupport::LogCapture log;
+    EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("de"));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Cannot keep the language choice Deutsch in ") + unwritable.filePath()));
+    UserDefaults::setStandardOverride(&m_defaults);
 }
 
 // An empty (or otherwise unpassable) code would reach the main program as a missing argument:
@@ -172,6 +242,7 @@ TEST_F(LanguageChoice, CodeIsNeverEmpty)
 
     writeSettings(unusable);
     for (const QString &preferred : {QString(), QStringLiteral("fr\u00e9")}) {
+        forgetChoice();
         prefer({preferred});
         EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("en"));
         EXPECT_EQ(curLanguage().toString(), QStringLiteral("English"));
@@ -181,7 +252,8 @@ TEST_F(LanguageChoice, CodeIsNeverEmpty)
 
 TEST(ShippedSettings, EveryLanguageCodeCanBePassed)
 {
-    const auto settings = PropertyList::readDictionary(QStringLiteral(NULLWELL_SOURCE_DIR "/Resources/StringMessage.plist"));
+    const auto settings =
+        PropertyList::readDictionary(QStringLiteral(NULLWELL_SOURCE_DIR "/Resources/StringMessage.plist"));
     ASSERT_TRUE(settings.has_value());
     const QVariantMap supported = settings->value(QStringLiteral("SupportLanguage")).toMap();
     EXPECT_EQ(supported.value(QStringLiteral("English")).toString(), QStringLiteral("en"));
@@ -190,8 +262,10 @@ TEST(ShippedSettings, EveryLanguageCodeCanBePassed)
         EXPECT_FALSE(code.isEmpty()) << it.key().toStdString();
         EXPECT_EQ(code.toLatin1(), code.toUtf8()) << it.key().toStdString();
         // Each shipped language has its own links.
-        EXPECT_TRUE(settings->value(code).toMap().contains(QStringLiteral("OnlineHelp"))) << code.toStdString();
+        EXPECT_TRUE(settings->value(code).toMap().contains(QStringLiteral("OnlineHelp")))
+            << code.toStdString();
     }
-    EXPECT_FALSE(settings->contains(QStringLiteral("CurLanguage"))) << "the choice is the user's, made at first start";
+    EXPECT_FALSE(settings->contains(QStringLiteral("CurLanguage")))
+        << "the choice is the user's, made at first start";
     EXPECT_FALSE(settings->contains(QStringLiteral("Zelto")));
 }

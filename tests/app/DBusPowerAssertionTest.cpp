@@ -1,11 +1,18 @@
 // The idle inhibitors over D-Bus, against a recording transport instead of the buses.
 #include "platform/DBusPowerAssertion.h"
 
+#include "common/TestSupport.h"
+#include "platform/InvokingUser.h"
+
 #include <gtest/gtest.h>
 
 #include <QDBusUnixFileDescriptor>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -110,7 +117,8 @@ TEST_F(DBusInhibitor, MissingBusesAreQuietAndReleaseSendsNothing)
     m_answer = false;
     DBusPowerAssertion assertion(m_transport);
     PowerAssertion::AssertionID id = 0;
-    EXPECT_EQ(assertion.createWithName(QStringLiteral("PreventUserIdleDisplaySleep"), 255, QStringLiteral("x"), &id),
+    EXPECT_EQ(assertion.createWithName(QStringLiteral("PreventUserIdleDisplaySleep"), 255,
+                                       QStringLiteral("x"), &id),
               PowerAssertion::kReturnError);
     EXPECT_NE(id, 0u);
     EXPECT_EQ(assertion.release(id), PowerAssertion::kReturnSuccess);
@@ -123,11 +131,62 @@ TEST_F(DBusInhibitor, RejectsWhatItCannotHoldAndReportsActivity)
     PowerAssertion::AssertionID id = 0;
     EXPECT_EQ(assertion.createWithName(QStringLiteral("NoIdleSleepAssertion"), 255, QStringLiteral("x"), &id),
               PowerAssertion::kReturnBadArgument);
-    EXPECT_EQ(assertion.createWithName(QStringLiteral("PreventUserIdleDisplaySleep"), 0, QStringLiteral("x"), &id),
-              PowerAssertion::kReturnBadArgument);
+    EXPECT_EQ(
+        assertion.createWithName(QStringLiteral("PreventUserIdleDisplaySleep"), 0, QStringLiteral("x"), &id),
+        PowerAssertion::kReturnBadArgument);
     EXPECT_TRUE(m_calls.empty());
 
     assertion.updateSystemActivity(PowerAssertion::kOverallAct);
     EXPECT_EQ(members(), QStringList{QStringLiteral("session:SimulateUserActivity")});
     EXPECT_EQ(m_calls[0].call.interface(), QStringLiteral("org.freedesktop.ScreenSaver"));
+}
+
+// Root acting for someone: logind's inhibitor as before, but nothing of its own on the person's
+// session bus; activity reports go out from a helper running as the person.
+TEST_F(DBusInhibitor, ThePersonsSessionBusIsOnlyReachedAsThePerson)
+{
+    DBusPowerAssertion assertion(m_transport, DBusPowerAssertion::SessionOwner::InvokingUser);
+    PowerAssertion::AssertionID id = 0;
+    EXPECT_EQ(assertion.createWithName(QStringLiteral("PreventUserIdleDisplaySleep"), 255,
+                                       QStringLiteral("x"), &id),
+              PowerAssertion::kReturnSuccess);
+    EXPECT_EQ(assertion.release(id), PowerAssertion::kReturnSuccess);
+    EXPECT_EQ(members(), QStringList{QStringLiteral("system:Inhibit")});
+
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    const QString out = dir.filePath(QStringLiteral("sent"));
+    const QString fake = dir.filePath(QStringLiteral("dbus-send"));
+    QFile script(fake);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$(id -u) $*\" > \"" + QFile::encodeName(out) + ".tmp\" && mv \"" +
+                 QFile::encodeName(out) + ".tmp\" \"" + QFile::encodeName(out) + "\"\n");
+    script.close();
+    ::chmod(QFile::encodeName(fake).constData(), 0755);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        qputenv("PKEXEC_UID", "65534");
+    // Without an address from the person's session there is no bus of theirs to tell.
+    InvokingUser::clearSessionValues();
+    assertion.updateSystemActivity(PowerAssertion::kOverallAct);
+    if (root) {
+        QThread::msleep(200);
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    InvokingUser::setSessionValue("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/65534/bus");
+    assertion.updateSystemActivity(PowerAssertion::kOverallAct);
+    InvokingUser::clearSessionValues();
+    qunsetenv("PKEXEC_UID");
+    qputenv("PATH", path);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(out); }, 10000)) << "no helper ran";
+    QFile sent(out);
+    ASSERT_TRUE(sent.open(QIODevice::ReadOnly));
+    const QString line = QString::fromUtf8(sent.readAll()).trimmed();
+    EXPECT_TRUE(
+        line.startsWith(root ? QStringLiteral("65534 ") : QString::number(::getuid()) + QLatin1Char(' ')))
+        << line.toStdString();
+    EXPECT_TRUE(line.endsWith(QStringLiteral("org.freedesktop.ScreenSaver.SimulateUserActivity")));
+    EXPECT_EQ(m_calls.size(), 1u) << "nothing sent on a bus of our own";
 }

@@ -21,7 +21,8 @@ protected:
     }
     void writeSettings(const QVariantMap &settings)
     {
-        ASSERT_TRUE(PropertyList::write(m_bundle.resourcePath() + QStringLiteral("/StringMessage.plist"), settings));
+        ASSERT_TRUE(
+            PropertyList::write(m_bundle.resourcePath() + QStringLiteral("/StringMessage.plist"), settings));
     }
 
     testsupport::TempBundle m_bundle;
@@ -35,8 +36,10 @@ const QVariantMap kEnglish{{QStringLiteral("UserGuide"), QStringLiteral("https:/
 TEST_F(VQLinkUrlTest, UsesTheFirstPreferredLanguageExactlyAsGiven)
 {
     writeSettings({{QStringLiteral("en"), kEnglish},
-                   {QStringLiteral("zh-Hans"), QVariantMap{{QStringLiteral("UserGuide"), QStringLiteral("https://zh.example/guide")}}},
-                   {QStringLiteral("zh"), QVariantMap{{QStringLiteral("UserGuide"), QStringLiteral("https://wrong.example/")}}}});
+                   {QStringLiteral("zh-Hans"),
+                    QVariantMap{{QStringLiteral("UserGuide"), QStringLiteral("https://zh.example/guide")}}},
+                   {QStringLiteral("zh"),
+                    QVariantMap{{QStringLiteral("UserGuide"), QStringLiteral("https://wrong.example/")}}}});
     setLanguages({QStringLiteral("zh-Hans"), QStringLiteral("en")});
     EXPECT_EQ(VQLinkUrl::currentLanguage(), QStringLiteral("zh-Hans"));
     EXPECT_EQ(VQLinkUrl::GetUrl(QStringLiteral("UserGuide")), QStringLiteral("https://zh.example/guide"));
@@ -63,8 +66,9 @@ TEST_F(VQLinkUrlTest, FallsBackToEnglish)
 
 TEST_F(VQLinkUrlTest, WithoutEnglishOrSettingsThereIsNothing)
 {
-    writeSettings({{QStringLiteral("de"), QVariantMap{{QStringLiteral("UserGuide"), QString()},
-                                                      {QStringLiteral("AboutURL"), QStringLiteral("https://de.example/")}}}});
+    writeSettings({{QStringLiteral("de"),
+                    QVariantMap{{QStringLiteral("UserGuide"), QString()},
+                                {QStringLiteral("AboutURL"), QStringLiteral("https://de.example/")}}}});
     setLanguages({QStringLiteral("fr")});
     EXPECT_TRUE(VQLinkUrl::GetUrl(QStringLiteral("AboutURL")).isNull());
     setLanguages({QStringLiteral("de")});
@@ -73,4 +77,26 @@ TEST_F(VQLinkUrlTest, WithoutEnglishOrSettingsThereIsNothing)
 
     m_bundle.writeResource(QStringLiteral("StringMessage.plist"), "not a property list");
     EXPECT_TRUE(VQLinkUrl::GetUrl(QStringLiteral("AboutURL")).isNull());
+}
+
+TEST_F(VQLinkUrlTest, RegionalCodesUseTheirLanguagesLinks)
+{
+    const QVariantMap german{{QStringLiteral("UserGuide"), QStringLiteral("https://de.example/guide")}};
+    const QVariantMap simplified{{QStringLiteral("UserGuide"), QStringLiteral("https://zh.example/guide")}};
+    writeSettings({{QStringLiteral("en"), kEnglish},
+                   {QStringLiteral("de"), german},
+                   {QStringLiteral("zh-Hans-CN"), simplified},
+                   {QStringLiteral("SupportLanguage"),
+                    QVariantMap{{QStringLiteral("Deutsch"), QStringLiteral("de")}}}});
+    for (const char *code : {"de-DE", "de-AT", "de_DE.UTF-8"}) {
+        setLanguages({QLatin1String(code)});
+        EXPECT_EQ(VQLinkUrl::GetUrl(QStringLiteral("UserGuide")), QStringLiteral("https://de.example/guide"))
+            << code;
+    }
+    setLanguages({QStringLiteral("zh-CN")});
+    EXPECT_EQ(VQLinkUrl::GetUrl(QStringLiteral("UserGuide")), QStringLiteral("https://zh.example/guide"));
+    setLanguages({QStringLiteral("zh-TW")});
+    EXPECT_EQ(VQLinkUrl::GetUrl(QStringLiteral("UserGuide")), QStringLiteral("https://en.example/guide"));
+    setLanguages({QStringLiteral("fr-FR")});
+    EXPECT_EQ(VQLinkUrl::GetUrl(QStringLiteral("UserGuide")), QStringLiteral("https://en.example/guide"));
 }

@@ -51,19 +51,23 @@ policy_value("//annotate[@key='org.freedesktop.policykit.exec.allow_gui']" "true
 policy_value("//action/defaults/allow_active" "auth_admin_keep" "${policy}")
 expect_success("${XMLLINT}" --noout --nonet "${icon}")
 
-# A staged install (DESTDIR) names where the files will finally live, not the staging area.
+# A staged install (DESTDIR, a package) names where the files will finally live, not the staging
+# area, and stages the policy for the one folder polkit reads, whatever the prefix.
 set(stage "${BUILD_DIR}/install-check-stage")
 file(REMOVE_RECURSE "${stage}")
 set(ENV{DESTDIR} "${stage}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix /opt/nullwell-check
-    RESULT_VARIABLE rc OUTPUT_QUIET)
+    RESULT_VARIABLE rc OUTPUT_VARIABLE stagedOutput ERROR_VARIABLE stagedOutput)
 unset(ENV{DESTDIR})
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "staged install failed: ${rc}")
 endif()
 policy_value("//annotate[@key='org.freedesktop.policykit.exec.path']"
     "/opt/nullwell-check/lib/ostrivan-nullwell/${PRODUCT}.app/Contents/MacOS/${PRODUCT}.app/Contents/MacOS/${PRODUCT}"
-    "${stage}/opt/nullwell-check/share/polkit-1/actions/example.ostrivan.nullwell.policy")
+    "${stage}/usr/share/polkit-1/actions/example.ostrivan.nullwell.policy")
+if(stagedOutput MATCHES "polkit reads policies only")
+    message(FATAL_ERROR "a staged policy in polkit's folder was reported as misplaced:\n${stagedOutput}")
+endif()
 if(NOT EXISTS "${stage}/opt/nullwell-check/bin/${LAUNCHER}" OR EXISTS "/opt/nullwell-check")
     message(FATAL_ERROR "staged install did not stay in ${stage}")
 endif()

@@ -1,10 +1,25 @@
-# Installs the build into a temporary prefix and checks the installed tree.
+# Installs the build into a temporary prefix and checks the installed tree. The prefix lies below
+# the home folder given to the install, as a personal install would: the policy then stays in the
+# prefix (this check never writes into the system's polkit folder) and the output says so.
 set(prefix "${BUILD_DIR}/install-check")
-file(REMOVE_RECURSE "${prefix}")
-execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
-    RESULT_VARIABLE rc OUTPUT_QUIET)
+file(REMOVE_RECURSE "${prefix}" "${BUILD_DIR}/install_manifest.txt" "${BUILD_DIR}/packaging/staged")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "HOME=${BUILD_DIR}" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
+    RESULT_VARIABLE rc OUTPUT_VARIABLE installOutput ERROR_VARIABLE installOutput)
 if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "cmake --install failed: ${rc}")
+    message(FATAL_ERROR "cmake --install failed: ${rc}\n${installOutput}")
+endif()
+string(REGEX REPLACE "[ \n]+" " " flatOutput "${installOutput}")
+if(NOT flatOutput MATCHES "polkit reads policies only from /usr/share/polkit-1/actions; this install put the policy in")
+    message(FATAL_ERROR "a policy outside polkit's folder went unmentioned:\n${installOutput}")
+endif()
+# Installing (often done as root) leaves the build folder as it was.
+foreach(written "${BUILD_DIR}/install_manifest.txt" "${BUILD_DIR}/packaging/staged")
+    if(EXISTS "${written}")
+        message(FATAL_ERROR "the install wrote into the build folder: ${written}")
+    endif()
+endforeach()
+if(NOT EXISTS "${prefix}/lib/ostrivan-nullwell/install_manifest.txt")
+    message(FATAL_ERROR "the list of installed files is missing")
 endif()
 
 set(outer "${prefix}/lib/ostrivan-nullwell/${PRODUCT}.app")
