@@ -22,6 +22,7 @@ TCImageWindow *FadingDialogController::loadWindow()
 void FadingDialogController::stopModalAndClose()
 {
     ApplicationModal::stopModal();
+    stopFade();
     if (m_aWindow)
         m_aWindow->close();
 }

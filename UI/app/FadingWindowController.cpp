@@ -70,6 +70,16 @@ int FadingWindowController::applicationShouldTerminate()
     return 0;
 }
 
+void FadingWindowController::stopFade()
+{
+    if (m_animation) {
+        m_animation->stop();
+        m_animation->deleteLater();
+    }
+    if (m_window)
+        m_window->setWindowOpacity(1.0);
+}
+
 void FadingWindowController::animateOpacityTo(qreal opacity)
 {
     if (!m_window)

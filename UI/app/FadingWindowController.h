@@ -46,6 +46,9 @@ protected:
     virtual bool fadeOutStopsModal() const { return false; }
     // What closing at the end of the fade-out does; by default the window closes.
     virtual void closeWindowAfterFade();
+    // Cuts a running fade short and leaves the window fully opaque, for windows that close at
+    // once: a fade-in still running would otherwise go on behind the closed window.
+    void stopFade();
 
 private:
     void animateOpacityTo(qreal opacity);
