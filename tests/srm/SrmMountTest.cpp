@@ -70,22 +70,13 @@ TEST(SrmMounts, MountPointsInsideATreeAreLeftAloneAndReportedWhileTheRestIsErase
     for (int i = 0; i < 3; ++i)
         QDir().mkpath(mountPoints[i]);
     writeFile(mountPoints[3], "placeholder");
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--move"), disk.mountPoint(), mountPoints[0]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(
-        LoopImage::run(QStringLiteral("mount"), {QStringLiteral("--bind"), outside, mountPoints[1]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--bind"), QStringLiteral("/"), mountPoints[2]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), mountPoints[2]},
-                               &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--bind"), outsideSingle, mountPoints[3]}, &error))
-        << error.toStdString();
+    const QList<QStringList> mounts{{QStringLiteral("--move"), disk.mountPoint(), mountPoints[0]},
+                                    {QStringLiteral("--bind"), outside, mountPoints[1]},
+                                    {QStringLiteral("--bind"), QStringLiteral("/"), mountPoints[2]},
+                                    {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), mountPoints[2]},
+                                    {QStringLiteral("--bind"), outsideSingle, mountPoints[3]}};
+    for (const QStringList &mount : mounts)
+        ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"), mount, &error)) << error.toStdString();
 
     QProcess tool;
     tool.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), {QStringLiteral("-fsvrz"), tree});
