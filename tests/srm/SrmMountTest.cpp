@@ -2,6 +2,7 @@
 // mounted inside a tree, a bind mount of a folder or of a single file, and a bind mount of "/" are
 // all left alone and reported. The mounts live in a mount namespace of the test's own, and the one
 // of "/" is read-only, so a fault here cannot reach the machine. Needs root and loop devices.
+#include "FileHelpers.h"
 #include "LoopImage.h"
 
 #include <gtest/gtest.h>
@@ -10,35 +11,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
-
-namespace {
-
-QString writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-bool existsNoFollow(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
-} // namespace
 
 TEST(SrmMounts, MountPointsInsideATreeAreLeftAloneAndReportedWhileTheRestIsErased)
 {

@@ -1,4 +1,6 @@
 // The built tool, run as the erasure worker runs it, on real files.
+#include "FileHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -41,22 +43,6 @@ Result runTool(const QStringList &arguments, const std::function<void()> &inChil
         QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
     return result;
-}
-
-QString writeFile(const QString &path, const QByteArray &content = QByteArray(100000, 'S'))
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-bool existsNoFollow(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 } // namespace
