@@ -69,7 +69,12 @@ QString TempBundle::copyBuiltResource(const QString &fileName) const
 {
     const QString target = resourcePath() + QLatin1Char('/') + fileName;
     QFile::remove(target);
-    QFile::copy(QStringLiteral(NULLWELL_RESOURCES) + QLatin1Char('/') + fileName, target);
+    // The history comes from the pristine copy: the bundle's own may hold the runs of a person who
+    // tried the program from the build folder.
+    const QString source = fileName == QLatin1String("DataBase.db")
+                               ? QStringLiteral(NULLWELL_PRISTINE_DATABASE)
+                               : QStringLiteral(NULLWELL_RESOURCES) + QLatin1Char('/') + fileName;
+    QFile::copy(source, target);
     QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
     return target;
 }

@@ -430,7 +430,7 @@ Traces tracesAfterDelete(const std::function<void(const QString &database, const
     const QString bundle = image.mountPoint() + QStringLiteral("/Test.app");
     QDir().mkpath(bundle + QStringLiteral("/Contents/Resources"));
     const QString database = bundle + QStringLiteral("/Contents/Resources/DataBase.db");
-    QFile::copy(QStringLiteral(NULLWELL_RESOURCES "/DataBase.db"), database);
+    QFile::copy(QStringLiteral(NULLWELL_PRISTINE_DATABASE), database);
     Bundle::setMainBundleOverride(bundle);
 
     const QByteArray unique = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);

@@ -82,7 +82,7 @@ execute_process(COMMAND "${SQLITE3}" "${shipped}/DataBase.db"
     "SELECT (SELECT count(*) FROM TimeBase) + (SELECT count(*) FROM BaseTable)"
     OUTPUT_VARIABLE rows OUTPUT_STRIP_TRAILING_WHITESPACE)
 file(SHA256 "${shipped}/DataBase.db" shippedDatabase)
-file(SHA256 "${BUILD_DIR}/packaging/pristine/DataBase.db" pristineDatabase)
+file(SHA256 "${BUILD_DIR}/pristine/DataBase.db" pristineDatabase)
 file(SHA256 "${shipped}/StringMessage.plist" shippedSettings)
 file(SHA256 "${SOURCE_DIR}/Resources/StringMessage.plist" sourceSettings)
 if(NOT rows STREQUAL "0" OR NOT shippedDatabase STREQUAL pristineDatabase OR NOT shippedSettings STREQUAL sourceSettings)

@@ -216,6 +216,7 @@ TEST(Panels, SavePanelStartsAtThePersonsHomeAndRemembersNothingOfOurs)
     EXPECT_TRUE(places.contains(QUrl::fromLocalFile(home)));
     EXPECT_FALSE(places.contains(QUrl::fromLocalFile(QStringLiteral("/root"))) &&
                  home != QLatin1String("/root"));
-    if (acting)
+    if (acting) {
         EXPECT_EQ(snapshot(), before) << "the dialog wrote into our own Qt settings";
+    }
 }
