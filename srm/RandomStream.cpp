@@ -107,7 +107,7 @@ bool RandomStream::startKeyStream()
 
 bool RandomStream::fill(unsigned char *buffer, std::size_t length)
 {
-    if (length < kStreamThreshold || !m_keyStreamAllowed)
+    if (!m_streamWanted || !m_keyStreamAllowed)
         return fillFromKernel(buffer, length);
     if (!m_context && (m_triedKeyStream || !startKeyStream()))
         return fillFromKernel(buffer, length);

@@ -1,20 +1,18 @@
 #include "SecureEraser.h"
 
-#include <algorithm>
+#include "Descriptor.h"
+#include "ExtendedAttributes.h"
+#include "PathResolver.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <future>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace srm {
 
 namespace {
-
-// A multiple of 3 (for the three-byte patterns) and of the page size.
-constexpr std::size_t kBufferSize = 3 * 1024 * 1024;
 
 const char *typeName(mode_t mode)
 {
@@ -29,29 +27,45 @@ const char *typeName(mode_t mode)
     return "not a regular file";
 }
 
-struct Descriptor
+// One folder of the walk below a folder being erased. Only the deepest one is open: the way back
+// up goes through "..", checked against the identity remembered here, so neither descriptors nor
+// stack grow with the depth of the tree.
+struct Level
 {
-    int fd = -1;
-    explicit Descriptor(int value) : fd(value) {}
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
+    std::string name; // in its parent
+    FileIdentity identity;
+    std::vector<std::string> entries;
+    std::size_t next = 0;
+    std::size_t parentDisplayLength = 0;
+    bool complete = true; // every entry went
 };
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 } // namespace
 
 SecureEraser::SecureEraser(const SrmOptions &options, std::FILE *out, std::FILE *err)
-    : m_options(options), m_passes(passesFor(options.method, options.zeroPass)), m_out(out), m_err(err)
+    : m_options(options),
+      m_writer(passesFor(options.method, options.zeroPass), options.verbose ? out : nullptr),
+      m_out(options.verbose ? out : nullptr), m_err(err)
 {
+    m_rootKnown = FileIdentity::ofPath("/", m_root);
+}
+
+SecureEraser::~SecureEraser()
+{
+    for (const auto &[fileSystem, fd] : m_pendingSyncs)
+        ::close(fd);
 }
 
 bool SecureEraser::fail(const std::string &display, const std::string &reason)
 {
     std::fprintf(m_err, "srm: %s: %s\n", display.c_str(), reason.c_str());
+    if (!m_failed) {
+        m_failed = true;
+        m_failedEntry = display;
+        m_failureReason = reason;
+    }
     return false;
 }
 
@@ -62,138 +76,220 @@ bool SecureEraser::failErrno(const std::string &display, const std::string &what
 
 bool SecureEraser::erase(const std::string &path)
 {
+    m_failed = false;
+    m_failedEntry.clear();
+    m_failureReason.clear();
     if (path.empty())
         return fail("''", "no such file or folder");
-    // Split off the last component, ignoring trailing slashes.
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    if (trimmed == "/")
-        return fail(path, "refusing to erase the root folder");
-    const std::size_t slash = trimmed.rfind('/');
-    const std::string parent =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : trimmed.substr(0, slash));
-    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-    if (name == "." || name == "..")
-        return fail(path, "refusing to erase '.' or '..'");
 
-    Descriptor dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0) {
-        if (errno == ENOENT && m_options.force)
-            return true;
-        return failErrno(path, "cannot open its folder", errno);
+    const PathResolver::Result where = PathResolver::resolve(path);
+    switch (where.outcome) {
+    case PathResolver::Outcome::Found:
+        break;
+    case PathResolver::Outcome::Missing:
+        return m_options.force || failErrno(path, "cannot open its folder", ENOENT);
+    case PathResolver::Outcome::ThroughLink:
+        return fail(path, "goes through the link '" + where.link + "'; refused");
+    case PathResolver::Outcome::IsRoot:
+        return fail(path, "refusing to erase the root folder");
+    case PathResolver::Outcome::DotEntry:
+        return fail(path, "refusing to erase '.' or '..'");
+    case PathResolver::Outcome::Failed:
+        return failErrno(path, "cannot open its folder", where.error);
     }
-    // "/." and the like were caught above; a bind or link path to the root is caught here.
+
+    const int dirFd = where.folder.get();
+    FileIdentity container;
+    if (!FileIdentity::of(dirFd, container))
+        return failErrno(path, "cannot examine its folder", errno);
     struct stat info
     {
     };
-    struct stat root
-    {
-    };
-    if (::fstatat(dir.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode) &&
-        ::stat("/", &root) == 0 && info.st_dev == root.st_dev && info.st_ino == root.st_ino)
+    if (::fstatat(dirFd, where.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT && m_options.force)
+            return true;
+        return failErrno(path, "cannot examine", errno);
+    }
+    if (S_ISDIR(info.st_mode) && m_rootKnown && m_root.sameInode(info))
         return fail(path, "refusing to erase the root folder");
-    const bool ok = eraseAt(dir.fd, name, path);
-    if (ok && ::fsync(dir.fd) != 0 && errno != EINVAL)
-        return failErrno(path, "cannot sync its folder", errno);
-    return ok;
+
+    std::string display = path;
+    bool erased = false;
+    if (!S_ISDIR(info.st_mode))
+        erased = eraseNonFolder(dirFd, container, where.name, info, display);
+    else if (!m_options.recursive)
+        return fail(path, "is a folder (use -r)");
+    else
+        erased = eraseTree(dirFd, container, where.name, info, display);
+    return erased && folderChanged(dirFd, path);
 }
 
-bool SecureEraser::eraseAt(int dirFd, const std::string &name, const std::string &display)
+bool SecureEraser::eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,
+                                  const struct stat &info, const std::string &display)
 {
-    struct stat info
-    {
-    };
-    if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT && m_options.force)
-            return true;
-        return failErrno(display, "cannot examine", errno);
-    }
     if (S_ISLNK(info.st_mode)) {
         // The link goes; what it points to is never touched.
         if (::unlinkat(dirFd, name.c_str(), 0) != 0)
             return failErrno(display, "cannot remove the link", errno);
-        if (m_options.verbose)
+        if (m_out)
             std::fprintf(m_out, "srm: %s: link removed\n", display.c_str());
         return true;
     }
-    if (S_ISDIR(info.st_mode)) {
-        if (!m_options.recursive)
-            return fail(display, "is a folder (use -r)");
-        return eraseFolder(dirFd, name, display);
-    }
     if (!S_ISREG(info.st_mode))
         return fail(display, std::string("is ") + typeName(info.st_mode) + "; only regular files are erased");
-    return eraseRegularFile(dirFd, name, display, info);
+    return eraseRegularFile(dirFd, container, name, info, display);
 }
 
-bool SecureEraser::eraseFolder(int dirFd, const std::string &name, const std::string &display)
+bool SecureEraser::openFolder(int dirFd, const std::string &name, const struct stat &info,
+                              const FileIdentity &container, const std::string &display, Descriptor &folder,
+                              FileIdentity &identity)
 {
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::openat(dirFd, name.c_str(), flags);
-    if (fd < 0 && errno == EACCES && m_options.force && ::fchmodat(dirFd, name.c_str(), S_IRWXU, 0) == 0)
-        fd = ::openat(dirFd, name.c_str(), flags);
-    if (fd < 0)
+    folder.reset(::openat(dirFd, name.c_str(), kFolderFlags));
+    if (!folder.valid() && errno == EACCES && m_options.force &&
+        changeModeOfEntry(dirFd, name, info, (info.st_mode & 07777) | S_IRWXU))
+        folder.reset(::openat(dirFd, name.c_str(), kFolderFlags));
+    if (!folder.valid()) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            return fail(display, "changed while being opened; left alone");
         return failErrno(display, "cannot open the folder", errno);
-    Descriptor folder(fd);
-    struct stat info
-    {
-    };
-    if (m_options.force && ::fstat(folder.fd, &info) == 0 && (info.st_mode & S_IRWXU) != S_IRWXU)
-        ::fchmod(folder.fd, info.st_mode | S_IRWXU);
-
-    // Take the names first: the folder changes while its entries go.
-    std::vector<std::string> names;
-    {
-        const int listFd = ::dup(folder.fd);
-        DIR *listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-        if (!listing) {
-            if (listFd >= 0)
-                ::close(listFd);
-            return failErrno(display, "cannot list the folder", errno);
-        }
-        while (const dirent *entry = ::readdir(listing)) {
-            const std::string child = entry->d_name;
-            if (child != "." && child != "..")
-                names.push_back(child);
-        }
-        ::closedir(listing);
     }
-    bool ok = true;
-    for (const std::string &child : names)
-        ok = eraseAt(folder.fd, child, display + "/" + child) && ok;
-    if (!ok)
-        return false; // each failed entry was reported; the folder stays with them
-    ::fsync(folder.fd);
-    if (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) != 0)
-        return failErrno(display, "cannot remove the folder", errno);
-    if (m_options.verbose)
-        std::fprintf(m_out, "srm: %s: folder removed\n", display.c_str());
+    if (!FileIdentity::of(folder.get(), identity))
+        return failErrno(display, "cannot examine the folder", errno);
+    if (!identity.sameInode(info))
+        return fail(display, "changed while being opened; left alone");
+    if (m_rootKnown && identity.sameInode(m_root))
+        return fail(display, "refusing to erase the root folder");
+    if (identity.device != container.device || !identity.sameMount(container))
+        return fail(display, "is a mount point (another file system); left alone");
+    if (m_options.force && (identity.mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(folder.get(), (identity.mode & 07777) | S_IRWXU);
     return true;
 }
 
-bool SecureEraser::eraseRegularFile(int dirFd, const std::string &name, const std::string &display,
-                                    const struct stat &info)
+bool SecureEraser::listFolder(int fd, std::vector<std::string> &names, const std::string &display)
+{
+    // A second descriptor for the listing: closing the listing must not close the folder.
+    const int listFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR *listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!listing) {
+        const int error = errno;
+        if (listFd >= 0)
+            ::close(listFd);
+        return failErrno(display, "cannot list the folder", error);
+    }
+    errno = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    }
+    const int error = errno;
+    ::closedir(listing);
+    return error == 0 || failErrno(display, "cannot list the folder", error);
+}
+
+bool SecureEraser::eraseTree(int dirFd, const FileIdentity &container, const std::string &name,
+                             const struct stat &info, std::string &display)
+{
+    Descriptor current;
+    FileIdentity tree;
+    if (!openFolder(dirFd, name, info, container, display, current, tree))
+        return false;
+    std::vector<Level> levels(1);
+    levels[0].name = name;
+    levels[0].identity = tree;
+    levels[0].parentDisplayLength = display.size();
+    if (!listFolder(current.get(), levels[0].entries, display))
+        return false;
+
+    while (true) {
+        Level &level = levels.back();
+        if (level.next < level.entries.size()) {
+            const std::string child = std::move(level.entries[level.next++]);
+            const std::size_t length = display.size();
+            display += '/';
+            display += child;
+            struct stat childInfo
+            {
+            };
+            bool erased = false;
+            if (::fstatat(current.get(), child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+                erased = (errno == ENOENT && m_options.force) || failErrno(display, "cannot examine", errno);
+            } else if (S_ISDIR(childInfo.st_mode)) {
+                Descriptor sub;
+                Level next;
+                if (openFolder(current.get(), child, childInfo, tree, display, sub, next.identity) &&
+                    listFolder(sub.get(), next.entries, display)) {
+                    next.name = child;
+                    next.parentDisplayLength = length;
+                    levels.push_back(std::move(next));
+                    current = std::move(sub);
+                    continue;
+                }
+            } else {
+                erased = eraseNonFolder(current.get(), tree, child, childInfo, display);
+            }
+            level.complete = level.complete && erased;
+            display.resize(length);
+            continue;
+        }
+
+        // Every entry had its turn: back up to the parent, and remove the folder if it is empty.
+        Level done = std::move(levels.back());
+        levels.pop_back();
+        Descriptor parent;
+        if (!levels.empty()) {
+            parent.reset(::openat(current.get(), "..", kFolderFlags));
+            FileIdentity found;
+            if (!parent.valid() || !FileIdentity::of(parent.get(), found) ||
+                !found.sameInode(levels.back().identity))
+                return fail(display, "was moved while its folder was being erased; stopped");
+        }
+        const int parentFd = levels.empty() ? dirFd : parent.get();
+        bool removed = false;
+        if (done.complete && folderChanged(current.get(), display)) {
+            current.reset();
+            if (::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0) {
+                failErrno(display, "cannot remove the folder", errno);
+            } else {
+                removed = true;
+                if (m_out)
+                    std::fprintf(m_out, "srm: %s: folder removed\n", display.c_str());
+            }
+        }
+        // A folder that keeps a failed entry stays; each failure was reported where it happened.
+        display.resize(done.parentDisplayLength);
+        if (levels.empty())
+            return removed;
+        levels.back().complete = levels.back().complete && removed;
+        current = std::move(parent);
+    }
+}
+
+bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, const std::string &name,
+                                    const struct stat &info, const std::string &display)
 {
     // Never follow a link put in the file's place, and never block on a FIFO swapped in.
     const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::openat(dirFd, name.c_str(), flags);
-    if (fd < 0 && errno == EACCES && m_options.force &&
-        ::fchmodat(dirFd, name.c_str(), (info.st_mode & 07777) | S_IWUSR, 0) == 0)
-        fd = ::openat(dirFd, name.c_str(), flags);
-    if (fd < 0)
+    Descriptor file(::openat(dirFd, name.c_str(), flags));
+    if (!file.valid() && errno == EACCES && m_options.force &&
+        changeModeOfEntry(dirFd, name, info, (info.st_mode & 07777) | S_IWUSR))
+        file.reset(::openat(dirFd, name.c_str(), flags));
+    if (!file.valid())
         return failErrno(display, "cannot open for writing", errno);
-    Descriptor file(fd);
-    struct stat opened
-    {
-    };
-    if (::fstat(file.fd, &opened) != 0)
+    FileIdentity opened;
+    if (!FileIdentity::of(file.get(), opened))
         return failErrno(display, "cannot examine", errno);
-    if (!S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev || opened.st_ino != info.st_ino)
+    if (!S_ISREG(opened.mode) || !opened.sameInode(info))
         return fail(display, "changed while being opened; left alone");
+    // A file mounted over another one belongs to a different file system.
+    if (!opened.sameMount(container))
+        return fail(display, "is a mount point (another file system); left alone");
 
-    if (!overwriteDescriptor(file.fd, std::uint64_t(opened.st_size), display))
-        return false;
+    if (!m_writer.overwrite(file.get(), display))
+        return fail(display, m_writer.reason());
+    std::string reason;
+    if (!scrubExtendedAttributes(file.get(), reason))
+        return fail(display, reason);
 
     // Overwrite the name as well: the folder entry keeps the old one otherwise.
     std::string current = name;
@@ -206,112 +302,65 @@ bool SecureEraser::eraseRegularFile(int dirFd, const std::string &name, const st
         if (errno != EEXIST)
             break; // e.g. a file system without no-replace renames: the content is gone all the same
     }
-    if (::ftruncate(file.fd, 0) != 0)
+    if (::ftruncate(file.get(), 0) != 0)
         return failErrno(display, "cannot truncate", errno);
-    ::fdatasync(file.fd);
+    // The folder's sync (now or at the end of a batch) makes the new size durable as well.
+    if (!m_deferSyncs)
+        ::fdatasync(file.get());
     if (::unlinkat(dirFd, current.c_str(), 0) != 0)
         return failErrno(display, "overwritten but cannot be removed", errno);
-    if (m_options.verbose)
+    if (opened.links > 1)
+        reportSharedData(display, opened.links);
+    if (m_out)
         std::fprintf(m_out, "srm: %s: removed\n", display.c_str());
     return true;
 }
 
-bool SecureEraser::overwriteDescriptor(int fd, std::uint64_t length, const std::string &label)
+void SecureEraser::reportSharedData(const std::string &display, nlink_t links)
 {
-    // Not zeroed: a small file touches only the first pages of it.
-    if (!m_buffer)
-        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
-    const std::size_t count = m_passes.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (m_options.verbose) {
-            std::fprintf(m_out, "srm: %s: pass %zu/%zu (%s)\n", label.c_str(), i + 1, count,
-                         m_passes[i].describe().c_str());
-            std::fflush(m_out);
-        }
-        if (!writePass(fd, length, m_passes[i]))
-            return failErrno(label, "overwrite failed", errno);
-        // A pass that only reached the page cache erases nothing.
-        if (::fdatasync(fd) != 0)
-            return failErrno(label, "cannot force the pass to the disk", errno);
-    }
-    return true;
+    // The other names still exist; what they show is the erased, emptied file.
+    const unsigned long others = static_cast<unsigned long>(links - 1);
+    if (others == 1)
+        std::fprintf(m_err, "srm: %s: 1 other name shared its data; that name now shows an empty file\n",
+                     display.c_str());
+    else
+        std::fprintf(m_err, "srm: %s: %lu other names shared its data; those names now show an empty file\n",
+                     display.c_str(), others);
 }
 
-bool SecureEraser::writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset)
+bool SecureEraser::folderChanged(int dirFd, const std::string &display)
 {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t written = ::pwrite(fd, data + done, length - done, off_t(offset + done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        done += std::size_t(written);
-    }
-    return true;
-}
-
-bool SecureEraser::writePass(int fd, std::uint64_t length, const Pass &pass)
-{
-    unsigned char *buffer = m_buffer.get();
-    const auto chunkAt = [length](std::uint64_t offset) {
-        return std::size_t(std::min<std::uint64_t>(length - offset, kBufferSize));
-    };
-    if (!pass.random) {
-        const std::size_t first = chunkAt(0);
-        for (std::size_t i = 0; i < first; ++i)
-            buffer[i] = pass.pattern[i % pass.patternLength];
-        for (std::uint64_t offset = 0; offset < length; offset += chunkAt(offset)) {
-            if (!writeChunk(fd, buffer, chunkAt(offset), offset))
-                return false;
-        }
+    if (!m_deferSyncs) {
+        if (::fsync(dirFd) != 0 && errno != EINVAL)
+            return failErrno(display, "cannot sync its folder", errno);
         return true;
     }
-
-    if (length <= kBufferSize) {
-        if (!m_random.fill(buffer, std::size_t(length))) {
-            errno = EIO;
-            return false;
-        }
-        return writeChunk(fd, buffer, std::size_t(length), 0);
-    }
-    // Large files: the next chunk's random data is made on a second thread while this one is
-    // written, so the pass runs at the disk's speed rather than at the sum of both.
-    if (!m_spare)
-        m_spare = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
-    unsigned char *current = buffer;
-    unsigned char *next = m_spare.get();
-    if (!m_random.fill(current, chunkAt(0))) {
-        errno = EIO;
-        return false;
-    }
-    for (std::uint64_t offset = 0; offset < length;) {
-        const std::size_t chunk = chunkAt(offset);
-        const std::uint64_t following = offset + chunk;
-        std::future<bool> prepared;
-        if (following < length) {
-            const std::size_t nextChunk = chunkAt(following);
-            prepared = std::async(std::launch::async,
-                                  [this, next, nextChunk] { return m_random.fill(next, nextChunk); });
-        }
-        const bool written = writeChunk(fd, current, chunk, offset);
-        const int writeError = errno;
-        const bool filled = !prepared.valid() || prepared.get();
-        if (!written) {
-            errno = writeError;
-            return false;
-        }
-        if (!filled) {
-            errno = EIO;
-            return false;
-        }
-        std::swap(current, next);
-        offset = following;
+    FileIdentity identity;
+    if (!FileIdentity::of(dirFd, identity))
+        return failErrno(display, "cannot examine its folder", errno);
+    const std::uint64_t fileSystem = identity.knowsMount ? identity.mount : std::uint64_t(identity.device);
+    if (m_pendingSyncs.count(fileSystem) == 0) {
+        const int kept = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+        if (kept < 0)
+            return failErrno(display, "cannot keep its folder for the final sync", errno);
+        m_pendingSyncs.emplace(fileSystem, kept);
     }
     return true;
+}
+
+bool SecureEraser::syncDeferred()
+{
+    bool synced = true;
+    for (const auto &[fileSystem, fd] : m_pendingSyncs) {
+        if (::syncfs(fd) != 0) {
+            std::fprintf(m_err, "srm: cannot sync a file system of the erased files: %s\n",
+                         std::strerror(errno));
+            synced = false;
+        }
+        ::close(fd);
+    }
+    m_pendingSyncs.clear();
+    return synced;
 }
 
 std::string SecureEraser::randomNameLike(const std::string &name)

@@ -15,6 +15,10 @@ bool parseArguments(const std::vector<std::string> &arguments, SrmOptions &optio
             options.help = true;
             return true;
         }
+        if (argument == "--batch") {
+            options.batch = true;
+            continue;
+        }
         if (argument.size() < 2 || argument[0] != '-')
             break;
         if (argument[1] == '-') {
@@ -51,7 +55,11 @@ bool parseArguments(const std::vector<std::string> &arguments, SrmOptions &optio
         }
     }
     options.paths.assign(arguments.begin() + std::ptrdiff_t(index), arguments.end());
-    if (options.paths.empty()) {
+    if (options.batch && !options.paths.empty()) {
+        error = "--batch reads its paths from standard input; none may follow it";
+        return false;
+    }
+    if (!options.batch && options.paths.empty()) {
         error = "no file given";
         return false;
     }
@@ -62,6 +70,7 @@ std::string helpText()
 {
     std::string text =
         "Usage: srm [-s|-E|-m] [-zfvr] [--] PATH...\n"
+        "       srm [-s|-E|-m] [-zfvr] --batch\n"
         "Overwrites each file, forcing every pass to the disk, then renames it to a random name\n"
         "of the same length, truncates and removes it.\n"
         "\n"
@@ -75,11 +84,18 @@ std::string helpText()
         "  -f   no questions; a missing file is not an error; read-only files are made writable\n"
         "  -v   report each pass on standard output\n"
         "  -r   erase folders and everything in them, contents first\n"
+        "  --batch      read the paths from standard input, each ended by a NUL byte, and write\n"
+        "       one line per path to standard output as soon as it is done: \"N ok\" or\n"
+        "       \"N fail REASON\" (N counts from 0); folders are synced once at the end of input\n"
         "  -h, --help   this text\n"
         "\n"
-        "Symbolic links are removed, never followed. Only regular files are overwritten; devices,\n"
-        "FIFOs and sockets are refused, and so is \"/\". Random data: a ChaCha20 key stream keyed\n"
-        "from the kernel's getrandom (getrandom alone for small files).\n"
+        "Symbolic links are removed, never followed, and a path that leads through one is refused.\n"
+        "Only regular files are overwritten (their data, not their holes, and their extended\n"
+        "attributes); devices, FIFOs and sockets are refused, and so is \"/\" in any spelling.\n"
+        "-r never enters another file system or mount: each mount point found is left alone and\n"
+        "reported. A file with other names is erased all the same, and the count of those names is\n"
+        "reported. Random data: a ChaCha20 key stream keyed from the kernel's getrandom (getrandom\n"
+        "alone for files that need little of it).\n"
         "On solid-state drives and journalling or copy-on-write file systems old copies of the data\n"
         "may survive elsewhere on the device; overwriting in place cannot reach them.\n"
         "Exit status: 0 when every path was erased, 1 when any failed, 2 for a usage error.\n";

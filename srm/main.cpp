@@ -1,9 +1,12 @@
-// The overwrite tool started by the erasure worker, once per file.
+// The overwrite tool started by the erasure worker: paths on the command line, or with --batch a
+// stream of them on standard input, each answered on standard output.
+#include "BatchRunner.h"
 #include "SecureEraser.h"
 #include "SrmOptions.h"
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char **argv)
@@ -18,6 +21,12 @@ int main(int argc, char **argv)
     if (options.help) {
         std::fputs(srm::helpText().c_str(), stdout);
         return 0;
+    }
+    if (options.batch) {
+        // Standard output carries the result lines alone, so -v reports nothing there.
+        srm::SecureEraser eraser(options, nullptr, stderr);
+        eraser.setDeferFolderSyncs(true);
+        return srm::BatchRunner(eraser, STDIN_FILENO, stdout).run();
     }
     srm::SecureEraser eraser(options);
     bool allErased = true;

@@ -54,8 +54,16 @@ TEST(SrmOptions, OptionsEndAtTheFirstPathOrDoubleDashAndErrorsAreReported)
     EXPECT_EQ(parse({"-s", "file", "-z"}).paths, (std::vector<std::string>{"file", "-z"}));
     EXPECT_EQ(parse({"-s", "-"}).paths, std::vector<std::string>{"-"});
     EXPECT_TRUE(parse({"--help"}).help);
-    for (const std::vector<std::string> &bad :
-         {std::vector<std::string>{"-q", "x"}, {"--force", "x"}, {"-fs"}, {}}) {
+    const SrmOptions batch = parse({"-fsvrz", "--batch"});
+    EXPECT_TRUE(batch.batch && batch.paths.empty() && batch.recursive);
+    EXPECT_EQ(parse({"-s", "--", "--batch"}).paths, std::vector<std::string>{"--batch"});
+    EXPECT_FALSE(parse({"-s", "--", "--batch"}).batch);
+    for (const std::vector<std::string> &bad : {std::vector<std::string>{"-q", "x"},
+                                                {"--force", "x"},
+                                                {"-fs"},
+                                                {},
+                                                {"-fsvrz", "--batch", "x"},
+                                                {"--batch", "--", "x"}}) {
         SrmOptions options;
         std::string error;
         EXPECT_FALSE(parseArguments(bad, options, error));

@@ -8,6 +8,11 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -22,9 +27,13 @@ struct Result
     QString output;
 };
 
-Result runTool(const QStringList &arguments)
+Result runTool(const QStringList &arguments, const std::function<void()> &inChild = {},
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    if (inChild)
+        process.setChildProcessModifier(inChild);
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), arguments);
     process.waitForFinished(60000);
     Result result;
@@ -134,19 +143,47 @@ TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
     const bool haveSocket = ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    QStringList refused{fifo, QStringLiteral("/dev/null"), QStringLiteral("/"), QStringLiteral("//"),
-                        dir.filePath(QStringLiteral("folder/.."))};
+    QStringList refused{fifo, QStringLiteral("/dev/null"), dir.filePath(QStringLiteral("folder/.."))};
     if (haveSocket)
         refused << socketPath;
-    for (const QString &path : refused) {
+    // A path whose folders lead through a link is refused, however deep the link sits.
+    QDir(dir.path()).mkpath(QStringLiteral("folder/deeper"));
+    QFile::link(dir.filePath(QStringLiteral("folder")), folderLink);
+    QFile::link(dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("folder/deeper/back")));
+    const QStringList throughLinks{folderLink + QStringLiteral("/inside"),
+                                   dir.filePath(QStringLiteral("folder/deeper/back/inside")),
+                                   dir.filePath(QStringLiteral("folder/deeper/back/../folder/inside"))};
+    for (const QString &path : refused + throughLinks) {
         result = runTool({QStringLiteral("-fsvrz"), path});
-        EXPECT_NE(result.exitCode, 0) << path.toStdString();
-        EXPECT_EQ(result.errorLines.size(), 1) << path.toStdString();
+        EXPECT_EQ(result.exitCode, 1) << path.toStdString();
+        ASSERT_EQ(result.errorLines.size(), 1) << path.toStdString();
+        if (throughLinks.contains(path))
+            EXPECT_TRUE(result.errorLines[0].contains(QStringLiteral("link")))
+                << result.errorLines[0].toStdString();
     }
     ::close(sock);
     EXPECT_TRUE(existsNoFollow(fifo));
     EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/null")));
     EXPECT_TRUE(QFile::exists(folderTarget));
+
+    // "/" in any spelling is refused for what it is. Run without -r: a fault here must not be able
+    // to erase the machine, and the refusal comes before the question of -r.
+    for (const QString &root :
+         {QStringLiteral("/"), QStringLiteral("//"), QStringLiteral("/."), QStringLiteral("/./"),
+          QStringLiteral("/tmp/.."), QStringLiteral("/tmp/../.")}) {
+        result = runTool({QStringLiteral("-fsvz"), root});
+        EXPECT_EQ(result.exitCode, 1) << root.toStdString();
+        ASSERT_EQ(result.errorLines.size(), 1) << root.toStdString();
+        EXPECT_TRUE(result.errorLines[0].contains(QStringLiteral("root folder")))
+            << result.errorLines[0].toStdString();
+    }
+    // A link to "/" is a link: it goes, and nothing else.
+    const QString rootLink = dir.filePath(QStringLiteral("rootlink"));
+    QFile::link(QStringLiteral("/"), rootLink);
+    result = runTool({QStringLiteral("-fsvz"), rootLink});
+    EXPECT_EQ(result.exitCode, 0) << result.errorLines.join('\n').toStdString();
+    EXPECT_FALSE(existsNoFollow(rootLink));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/null")));
 }
 
 TEST(SrmTool, ForceDecidesAboutMissingAndReadOnlyFilesAndStatusCountsEveryFailure)
@@ -197,4 +234,123 @@ TEST(SrmTool, RecursiveErasesContentsFirstAndKeepsAFolderWhoseEntryFailed)
     EXPECT_EQ(result.errorLines.size(), 1) << result.errorLines.join('\n').toStdString();
     EXPECT_TRUE(existsNoFollow(fifo));
     EXPECT_FALSE(QFile::exists(top + QStringLiteral("/file")));
+}
+
+TEST(SrmTool, AFileWithOtherNamesIsErasedAndTheCountOfThoseNamesIsReported)
+{
+    QTemporaryDir dir;
+    const QString file = writeFile(dir.filePath(QStringLiteral("shared")));
+    QStringList others;
+    for (const char *name : {"second", "third"}) {
+        others << dir.filePath(QString::fromLatin1(name));
+        ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(others.last()).constData()),
+                  0);
+    }
+    const Result result = runTool({QStringLiteral("-fsvrz"), file});
+    EXPECT_EQ(result.exitCode, 0);
+    ASSERT_EQ(result.errorLines.size(), 1);
+    EXPECT_TRUE(result.errorLines[0].contains(file + QStringLiteral(": 2 other names")))
+        << result.errorLines[0].toStdString();
+    EXPECT_FALSE(existsNoFollow(file));
+    for (const QString &other : others)
+        EXPECT_EQ(QFileInfo(other).size(), 0) << "the shared data was erased";
+}
+
+TEST(SrmTool, TreesOfAnyDepthAreErasedWithAFewDescriptorsAndLittleStack)
+{
+    // In memory where possible: the tool syncs every folder, which a disk would make slow here.
+    QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isDir()
+                          ? QStringLiteral("/dev/shm/srm-depth-XXXXXX")
+                          : QDir::tempPath() + QStringLiteral("/srm-depth-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    const auto limited = [] {
+        const rlimit files{32, 32};
+        const rlimit stack{256 * 1024, 256 * 1024};
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        ::setrlimit(RLIMIT_STACK, &stack);
+    };
+    for (const int depth : {1100, 15000}) {
+        // Far beyond the longest path the kernel takes, so the tree is built one folder at a time.
+        const QString top = dir.filePath(QStringLiteral("top%1").arg(depth));
+        QDir().mkpath(top);
+        int fd = ::open(QFile::encodeName(top).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 0; level < depth && fd >= 0; ++level) {
+            const int file = ::openat(fd, "file", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            ASSERT_EQ(::write(file, "content", 7), 7);
+            ::close(file);
+            ASSERT_EQ(::mkdirat(fd, "d", 0700), 0);
+            const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(fd);
+            fd = next;
+        }
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        const Result result = runTool({QStringLiteral("-fsrz"), top}, limited);
+        EXPECT_EQ(result.exitCode, 0) << depth << ": " << result.errorLines.value(0).left(200).toStdString();
+        EXPECT_TRUE(result.errorLines.isEmpty()) << depth;
+        EXPECT_FALSE(existsNoFollow(top)) << depth;
+    }
+}
+
+TEST(SrmTool, ForceMakesEntriesOfAnUnprivilegedOwnerWritableWithoutFollowingLinks)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the tool as another user";
+    constexpr uid_t kNobody = 65534;
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0711);
+    const QString home = dir.filePath(QStringLiteral("home"));
+    QDir().mkpath(home + QStringLiteral("/closed"));
+    const QString readOnly = writeFile(home + QStringLiteral("/read-only"));
+    const QString inClosed = writeFile(home + QStringLiteral("/closed/inside"));
+    // A file of root's that a link points to: the tool may remove the link but not touch this.
+    const QString rootsFile = writeFile(dir.filePath(QStringLiteral("roots")), "root's");
+    ::chmod(QFile::encodeName(rootsFile).constData(), 0400);
+    QFile::link(rootsFile, home + QStringLiteral("/closed/link"));
+    for (const QString &path :
+         {home, home + QStringLiteral("/closed"), readOnly, inClosed, home + QStringLiteral("/closed/link")})
+        ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
+    ::chmod(QFile::encodeName(readOnly).constData(), 0400);
+    ::chmod(QFile::encodeName(inClosed).constData(), 0400);
+    ::chmod(QFile::encodeName(home + QStringLiteral("/closed")).constData(), 0);
+
+    const auto asNobody = [] {
+        ::setgroups(0, nullptr);
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(99);
+    };
+    const Result result =
+        runTool({QStringLiteral("-fsrz"), readOnly, home + QStringLiteral("/closed")}, asNobody);
+    EXPECT_EQ(result.exitCode, 0) << result.errorLines.join('\n').toStdString();
+    EXPECT_FALSE(existsNoFollow(readOnly));
+    EXPECT_FALSE(existsNoFollow(home + QStringLiteral("/closed")));
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(rootsFile).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0400u);
+    EXPECT_EQ(info.st_uid, 0u);
+}
+
+TEST(SrmTool, TheCryptoLibraryIsLoadedOnlyForAFileThatNeedsMuchRandomData)
+{
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    const QString small = writeFile(dir.filePath(QStringLiteral("small")), QByteArray(300 * 1024, 's'));
+    Result result = runTool({QStringLiteral("-fsvrz"), small}, {}, environment);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(existsNoFollow(small));
+    EXPECT_FALSE(result.errorLines.join('\n').contains(QStringLiteral("libcrypto")));
+
+    void *library = ::dlopen("libcrypto.so.3", RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+    if (!library)
+        library = ::dlopen("libcrypto.so.3", RTLD_LAZY | RTLD_LOCAL);
+    if (!library)
+        GTEST_SKIP() << "the crypto library is not installed: only the small file was tried";
+    ::dlclose(library);
+    const QString large = writeFile(dir.filePath(QStringLiteral("large")), QByteArray(20 * 1024 * 1024, 'l'));
+    result = runTool({QStringLiteral("-fsvrz"), large}, {}, environment);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.errorLines.join('\n').contains(QStringLiteral("libcrypto")));
 }

@@ -1,0 +1,236 @@
+#include "PassWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace srm {
+
+namespace {
+
+// A multiple of 3 (for the three-byte patterns) and of the page size.
+constexpr std::size_t kBufferSize = 3 * 1024 * 1024;
+// Room to start a three-byte pattern at any phase.
+constexpr std::size_t kPatternSlack = 2;
+// Random data for a chunk this large is made on a second thread while the previous one is written;
+// for small pieces starting the thread would cost more than it saves.
+constexpr std::size_t kPrepareAheadFrom = 512 * 1024;
+
+std::vector<PassWriter::Extent> merged(std::vector<PassWriter::Extent> extents)
+{
+    std::sort(extents.begin(), extents.end(),
+              [](const PassWriter::Extent &a, const PassWriter::Extent &b) { return a.start < b.start; });
+    std::vector<PassWriter::Extent> result;
+    for (const PassWriter::Extent &extent : extents) {
+        if (!result.empty() && extent.start <= result.back().end)
+            result.back().end = std::max(result.back().end, extent.end);
+        else
+            result.push_back(extent);
+    }
+    return result;
+}
+
+} // namespace
+
+PassWriter::PassWriter(std::vector<Pass> passes, std::FILE *progress)
+    : m_passes(std::move(passes)), m_progress(progress)
+{
+}
+
+bool PassWriter::failed(const std::string &what, int error)
+{
+    m_reason = what + ": " + std::strerror(error);
+    return false;
+}
+
+bool PassWriter::dataExtents(int fd, std::uint64_t from, std::uint64_t to, std::vector<Extent> &extents)
+{
+    std::uint64_t position = from;
+    while (position < to) {
+        const off_t data = ::lseek(fd, off_t(position), SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // nothing but a hole up to the end
+            if (errno != EINVAL)
+                return false;
+            extents.push_back({position, to}); // no hole support: everything counts as data
+            break;
+        }
+        if (std::uint64_t(data) >= to)
+            break;
+        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        if (hole < 0)
+            return false;
+        const std::uint64_t end = std::min(std::uint64_t(hole), to);
+        extents.push_back({std::uint64_t(data), end});
+        position = end;
+    }
+    return true;
+}
+
+std::vector<PassWriter::Extent> PassWriter::subtract(const std::vector<Extent> &a,
+                                                     const std::vector<Extent> &b)
+{
+    std::vector<Extent> result;
+    std::size_t j = 0;
+    for (const Extent &extent : a) {
+        std::uint64_t start = extent.start;
+        while (j < b.size() && b[j].end <= start)
+            ++j;
+        for (std::size_t k = j; k < b.size() && b[k].start < extent.end && start < extent.end; ++k) {
+            if (b[k].start > start)
+                result.push_back({start, b[k].start});
+            start = std::max(start, b[k].end);
+        }
+        if (start < extent.end)
+            result.push_back({start, extent.end});
+    }
+    return result;
+}
+
+bool PassWriter::overwrite(int fd, const std::string &label)
+{
+    std::vector<Extent> written;
+    for (int round = 0; round <= kMaxExtraRounds + 1; ++round) {
+        struct stat info
+        {
+        };
+        if (::fstat(fd, &info) != 0)
+            return failed("cannot examine", errno);
+        std::vector<Extent> present;
+        if (!dataExtents(fd, 0, std::uint64_t(info.st_size), present))
+            return failed("cannot find its data", errno);
+        const std::vector<Extent> unwritten = subtract(present, written);
+        if (unwritten.empty())
+            return true;
+        if (round > kMaxExtraRounds)
+            break;
+        if (!overwriteExtents(fd, unwritten, label))
+            return false;
+        written.insert(written.end(), unwritten.begin(), unwritten.end());
+        written = merged(std::move(written));
+    }
+    m_reason = "kept receiving new data while being overwritten; left in place";
+    return false;
+}
+
+bool PassWriter::overwriteExtents(int fd, const std::vector<Extent> &extents, const std::string &label)
+{
+    std::vector<Chunk> chunks;
+    std::uint64_t total = 0;
+    for (const Extent &extent : extents) {
+        for (std::uint64_t offset = extent.start; offset < extent.end;) {
+            const std::size_t length = std::size_t(std::min<std::uint64_t>(extent.end - offset, kBufferSize));
+            chunks.push_back({offset, length});
+            offset += length;
+        }
+        total += extent.end - extent.start;
+    }
+    if (chunks.empty())
+        return true;
+    const auto randomPasses =
+        std::count_if(m_passes.begin(), m_passes.end(), [](const Pass &p) { return p.random; });
+    m_random.expectVolume(total * std::uint64_t(randomPasses));
+    // Not zeroed: a small file touches only the first pages of it.
+    if (!m_buffer)
+        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize + kPatternSlack);
+
+    const std::size_t count = m_passes.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pass &pass = m_passes[i];
+        if (m_progress) {
+            std::fprintf(m_progress, "srm: %s: pass %zu/%zu (%s)\n", label.c_str(), i + 1, count,
+                         pass.describe().c_str());
+            std::fflush(m_progress);
+        }
+        if (!(pass.random ? writeRandomPass(fd, chunks) : writePatternPass(fd, chunks, pass)))
+            return failed("overwrite failed", errno);
+        // A pass that only reached the page cache erases nothing.
+        if (::fdatasync(fd) != 0)
+            return failed("cannot force the pass to the disk", errno);
+        if (m_passHook)
+            m_passHook(i);
+    }
+    return true;
+}
+
+bool PassWriter::writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t written = ::pwrite(fd, data + done, length - done, off_t(offset + done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        done += std::size_t(written);
+    }
+    return true;
+}
+
+bool PassWriter::writePatternPass(int fd, const std::vector<Chunk> &chunks, const Pass &pass)
+{
+    unsigned char *buffer = m_buffer.get();
+    std::size_t longest = 0;
+    for (const Chunk &chunk : chunks)
+        longest = std::max(longest, chunk.length);
+    const std::size_t filled = longest + kPatternSlack;
+    for (std::size_t i = 0; i < filled; ++i)
+        buffer[i] = pass.pattern[i % pass.patternLength];
+    // The pattern keeps its phase with the file offset, whichever extent a chunk belongs to.
+    for (const Chunk &chunk : chunks) {
+        const std::size_t phase = std::size_t(chunk.offset % pass.patternLength);
+        if (!writeChunk(fd, buffer + phase, chunk.length, chunk.offset))
+            return false;
+    }
+    return true;
+}
+
+bool PassWriter::writeRandomPass(int fd, const std::vector<Chunk> &chunks)
+{
+    // Large files: the next chunk's random data is made on a second thread while this one is
+    // written, so the pass runs at the disk's speed rather than at the sum of both.
+    if (chunks.size() > 1 && !m_spare)
+        m_spare = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    unsigned char *current = m_buffer.get();
+    unsigned char *next = m_spare.get();
+    if (!m_random.fill(current, chunks.front().length)) {
+        errno = EIO;
+        return false;
+    }
+    for (std::size_t k = 0; k < chunks.size(); ++k) {
+        const bool more = k + 1 < chunks.size();
+        std::future<bool> prepared;
+        if (more && chunks[k + 1].length >= kPrepareAheadFrom) {
+            const std::size_t length = chunks[k + 1].length;
+            prepared =
+                std::async(std::launch::async, [this, next, length] { return m_random.fill(next, length); });
+        }
+        const bool written = writeChunk(fd, current, chunks[k].length, chunks[k].offset);
+        const int writeError = errno;
+        bool filled = true;
+        if (prepared.valid())
+            filled = prepared.get();
+        else if (more)
+            filled = written && m_random.fill(next, chunks[k + 1].length);
+        if (!written) {
+            errno = writeError;
+            return false;
+        }
+        if (!filled) {
+            errno = EIO;
+            return false;
+        }
+        std::swap(current, next);
+    }
+    return true;
+}
+
+} // namespace srm

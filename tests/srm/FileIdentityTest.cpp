@@ -1,0 +1,70 @@
+#include "FileIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace srm;
+
+namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+} // namespace
+
+TEST(FileIdentity, AModeChangeReachesTheExaminedEntryAndNeverALinksTarget)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("target"));
+    const QString entry = dir.filePath(QStringLiteral("entry"));
+    QFile(target).open(QIODevice::WriteOnly);
+    QFile(entry).open(QIODevice::WriteOnly);
+    ::chmod(QFile::encodeName(target).constData(), 0400);
+    ::chmod(QFile::encodeName(entry).constData(), 0400);
+    const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat examined
+    {
+    };
+    ASSERT_EQ(::fstatat(folder, "entry", &examined, AT_SYMLINK_NOFOLLOW), 0);
+
+    EXPECT_TRUE(changeModeOfEntry(folder, "entry", examined, 0600));
+    EXPECT_EQ(modeOf(entry), 0600u);
+
+    // The entry was swapped for a link to another file after it was examined.
+    ASSERT_EQ(::unlinkat(folder, "entry", 0), 0);
+    ASSERT_EQ(::symlinkat("target", folder, "entry"), 0);
+    EXPECT_FALSE(changeModeOfEntry(folder, "entry", examined, 0666));
+    EXPECT_EQ(modeOf(target), 0400u);
+    // ... or for another file of the same name.
+    ASSERT_EQ(::unlinkat(folder, "entry", 0), 0);
+    ASSERT_EQ(::linkat(folder, "target", folder, "entry", 0), 0);
+    EXPECT_FALSE(changeModeOfEntry(folder, "entry", examined, 0666));
+    EXPECT_EQ(modeOf(target), 0400u);
+    ::close(folder);
+}
+
+TEST(FileIdentity, MountsAreToldApartEvenOnOneDevice)
+{
+    FileIdentity root;
+    FileIdentity proc;
+    FileIdentity rootAgain;
+    ASSERT_TRUE(FileIdentity::ofPath("/", root));
+    ASSERT_TRUE(FileIdentity::ofPath("/", rootAgain));
+    EXPECT_TRUE(root.sameMount(rootAgain));
+    EXPECT_TRUE(root.sameInode(rootAgain));
+    if (!FileIdentity::ofPath("/proc", proc))
+        GTEST_SKIP() << "no /proc here";
+    EXPECT_TRUE(root.knowsMount);
+    EXPECT_FALSE(root.sameMount(proc));
+}

@@ -1,0 +1,199 @@
+#include "PassWriter.h"
+#include "RandomStream.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace srm;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QByteArray readAt(int fd, off_t offset, std::size_t length)
+{
+    QByteArray data(qsizetype(length), '\0');
+    const ssize_t got = ::pread(fd, data.data(), length, offset);
+    data.resize(got < 0 ? 0 : qsizetype(got));
+    return data;
+}
+
+int openFile(const QString &path, int flags = O_RDWR | O_CREAT)
+{
+    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0600);
+}
+
+} // namespace
+
+TEST(PassWriter, OnlyTheDataOfASparseFileIsWrittenAndItsHolesStayHoles)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sparse"));
+    // 64 GiB of which 3 pieces hold data: more than the disk may have, so writing the holes fails.
+    constexpr off_t kLength = 64ll << 30;
+    const struct
+    {
+        off_t offset;
+        std::size_t length;
+    } pieces[] = {{0, 8192}, {(32ll << 30) + 4096, 3 * 1024 * 1024 + 4096}, {kLength - 100, 100}};
+    const int fd = openFile(path);
+    ASSERT_GE(fd, 0);
+    for (const auto &piece : pieces)
+        ASSERT_EQ(
+            ::pwrite(fd, QByteArray(qsizetype(piece.length), 'M').constData(), piece.length, piece.offset),
+            ssize_t(piece.length));
+    ::fsync(fd);
+    struct stat before
+    {
+    };
+    ::fstat(fd, &before);
+
+    PassWriter writer(passesFor(Method::Single, false));
+    ASSERT_TRUE(writer.overwrite(fd, "sparse")) << writer.reason();
+    struct stat after
+    {
+    };
+    ::fstat(fd, &after);
+    EXPECT_EQ(after.st_size, kLength);
+    EXPECT_LE(after.st_blocks, before.st_blocks + 64) << "the holes were written";
+    for (const auto &piece : pieces) {
+        const QByteArray data = readAt(fd, piece.offset, piece.length);
+        EXPECT_FALSE(data.contains(QByteArray(16, 'M'))) << piece.offset;
+        EXPECT_EQ(data.indexOf(QByteArray(64, '\0')), -1) << "random data at " << piece.offset;
+    }
+
+    // A three-byte pattern keeps its phase with the file offset, in every extent and across the
+    // 3 MiB buffer boundary.
+    const Pass triple = passesFor(Method::Gutmann, false)[28]; // 0x6D 0xB6 0xDB
+    ASSERT_EQ(triple.patternLength, 3u);
+    writer.setPasses({triple});
+    ASSERT_TRUE(writer.overwrite(fd, "sparse")) << writer.reason();
+    for (const auto &piece : pieces) {
+        const QByteArray data = readAt(fd, piece.offset, piece.length);
+        ASSERT_EQ(std::size_t(data.size()), piece.length);
+        bool phaseKept = true;
+        for (std::size_t i = 0; i < piece.length && phaseKept; ++i)
+            phaseKept =
+                static_cast<unsigned char>(data[qsizetype(i)]) == triple.pattern[(piece.offset + i) % 3];
+        EXPECT_TRUE(phaseKept) << piece.offset;
+    }
+    ::close(fd);
+}
+
+TEST(PassWriter, PassesRunInOrderAndZerosComeLast)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pattern"));
+    constexpr std::size_t kLength = 3 * 1024 * 1024 + 10;
+    QFile seed(path);
+    seed.open(QIODevice::WriteOnly);
+    seed.write(QByteArray(int(kLength), 'A'));
+    seed.close();
+
+    const int fd = openFile(path, O_WRONLY);
+    PassWriter gutmann(passesFor(Method::Gutmann, false));
+    ASSERT_TRUE(gutmann.overwrite(fd, "pattern"));
+    // The last pass of the 35 is random: nothing of the 'A's can be left.
+    EXPECT_EQ(readAll(path).indexOf(QByteArray(16, 'A')), -1);
+    PassWriter withZeros(passesFor(Method::ThreePass, true));
+    ASSERT_TRUE(withZeros.overwrite(fd, "pattern"));
+    ::close(fd);
+    EXPECT_EQ(readAll(path), QByteArray(int(kLength), '\0'));
+}
+
+TEST(PassWriter, DataAddedDuringThePassesIsOverwrittenTooAndAFileThatNeverSettlesFails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("growing"));
+    const int fd = openFile(path);
+    ASSERT_EQ(::pwrite(fd, QByteArray(20000, 'O').constData(), 20000, 0), 20000);
+    const int writerFd = openFile(path, O_WRONLY);
+    const QByteArray added(5000, 'N');
+    PassWriter writer(passesFor(Method::ThreePass, false));
+    // After the first pass: the file grows, and a hole far out gets data.
+    writer.setPassHook([&](std::size_t pass) {
+        if (pass != 0)
+            return;
+        ASSERT_EQ(::pwrite(writerFd, added.constData(), std::size_t(added.size()), 20000), added.size());
+        ASSERT_EQ(::pwrite(writerFd, added.constData(), std::size_t(added.size()), 1 << 20), added.size());
+    });
+    ASSERT_TRUE(writer.overwrite(fd, "growing")) << writer.reason();
+    const QByteArray content = readAll(path);
+    EXPECT_EQ(content.size(), (1 << 20) + added.size());
+    EXPECT_FALSE(content.contains("NNNNNNNN"));
+    EXPECT_FALSE(content.contains("OOOOOOOO"));
+    // The last pass of this method is 0xFF, so every byte of data ends as 0xFF.
+    EXPECT_EQ(content.left(25000), QByteArray(25000, char(0xFF)));
+
+    // A writer that never stops: the erase gives up, and says so, rather than pretend.
+    off_t end = (1 << 20) + added.size();
+    writer.setPassHook([&](std::size_t) {
+        ASSERT_EQ(::pwrite(writerFd, added.constData(), std::size_t(added.size()), end), added.size());
+        end += added.size();
+    });
+    EXPECT_FALSE(writer.overwrite(fd, "growing"));
+    EXPECT_NE(writer.reason().find("new data"), std::string::npos) << writer.reason();
+    ::close(writerFd);
+    ::close(fd);
+}
+
+TEST(PassWriter, WhatIsLeftOfExtentsAfterTheWrittenOnesAreTakenAway)
+{
+    using E = PassWriter::Extent;
+    EXPECT_EQ(PassWriter::subtract({{0, 100}}, {}), (std::vector<E>{{0, 100}}));
+    EXPECT_EQ(PassWriter::subtract({{0, 100}}, {{0, 100}}), std::vector<E>{});
+    EXPECT_EQ(PassWriter::subtract({{0, 100}, {200, 300}}, {{50, 60}, {90, 250}}),
+              (std::vector<E>{{0, 50}, {60, 90}, {250, 300}}));
+    EXPECT_EQ(PassWriter::subtract({{10, 20}, {30, 40}}, {{0, 5}, {15, 35}, {38, 100}}),
+              (std::vector<E>{{10, 15}, {35, 38}}));
+}
+
+TEST(RandomStream, LargeAndSmallRequestsGiveFreshUnbiasedBytes)
+{
+    RandomStream stream;
+    stream.expectVolume(RandomStream::kStreamThreshold);
+    std::vector<unsigned char> a(2 * 1024 * 1024);
+    std::vector<unsigned char> b(a.size());
+    ASSERT_TRUE(stream.fill(a.data(), a.size()));
+    ASSERT_TRUE(stream.fill(b.data(), b.size()));
+    EXPECT_NE(a, b);
+    // Every byte value appears close to 1/256 of the time.
+    std::vector<std::size_t> counts(256);
+    for (unsigned char byte : a)
+        ++counts[byte];
+    const double expected = double(a.size()) / 256.0;
+    for (std::size_t value = 0; value < 256; ++value)
+        EXPECT_NEAR(double(counts[value]), expected, expected * 0.1) << value;
+    if (!stream.usesKeyStream())
+        std::printf("note: the crypto library is not available; the kernel served every request\n");
+
+    unsigned char small1[32] = {};
+    unsigned char small2[32] = {};
+    stream.expectVolume(sizeof small1);
+    ASSERT_TRUE(stream.fill(small1, sizeof small1));
+    ASSERT_TRUE(RandomStream::fillFromKernel(small2, sizeof small2));
+    EXPECT_NE(std::memcmp(small1, small2, sizeof small1), 0);
+
+    // Two streams never share a key; a stream never asked for much never starts one.
+    RandomStream other;
+    other.expectVolume(RandomStream::kStreamThreshold);
+    std::vector<unsigned char> c(a.size());
+    ASSERT_TRUE(other.fill(c.data(), c.size()));
+    EXPECT_NE(a, c);
+    RandomStream modest;
+    modest.expectVolume(RandomStream::kStreamThreshold - 1);
+    ASSERT_TRUE(modest.fill(c.data(), c.size()));
+    EXPECT_FALSE(modest.usesKeyStream());
+}
