@@ -189,15 +189,7 @@ void SpawnedProcessRunner::flushInput()
 
 void SpawnedProcessRunner::dropInput()
 {
-    if (m_inputNotifier) {
-        m_inputNotifier->setEnabled(false);
-        m_inputNotifier->disconnect(this);
-        m_inputNotifier->deleteLater();
-        m_inputNotifier = nullptr;
-    }
-    if (m_inputFd >= 0)
-        ::close(m_inputFd);
-    m_inputFd = -1;
+    stopWatching(m_inputNotifier, m_inputFd);
     m_pendingInput.clear();
 }
 
@@ -233,16 +225,22 @@ bool SpawnedProcessRunner::readOutput()
 
 void SpawnedProcessRunner::dropOutput()
 {
-    if (m_outputNotifier) {
-        m_outputNotifier->setEnabled(false);
-        m_outputNotifier->disconnect(this);
-        m_outputNotifier->deleteLater();
-        m_outputNotifier = nullptr;
-    }
-    if (m_outputFd >= 0)
-        ::close(m_outputFd);
-    m_outputFd = -1;
+    stopWatching(m_outputNotifier, m_outputFd);
     m_partialLine.clear(); // a line cut off by the child's end says nothing
+}
+
+void SpawnedProcessRunner::stopWatching(QSocketNotifier *&notifier, int &fd)
+{
+    // Off before its descriptor closes, or the event loop would go on polling a closed one.
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->disconnect(this);
+        notifier->deleteLater();
+        notifier = nullptr;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
 }
 
 void SpawnedProcessRunner::watchChild()

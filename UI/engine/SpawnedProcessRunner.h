@@ -35,6 +35,7 @@ private:
     // runner went away meanwhile.
     bool readOutput();
     void dropOutput();
+    void stopWatching(QSocketNotifier *&notifier, int &fd);
 
     pid_t m_pid = -1;
     int m_pidFd = -1;
