@@ -240,13 +240,17 @@ bool SecureEraser::eraseTree(int dirFd, const FileIdentity &container, const std
         if (!levels.empty()) {
             parent.reset(::openat(current.get(), "..", kFolderFlags));
             FileIdentity found;
-            if (!parent.valid() || !FileIdentity::of(parent.get(), found) ||
-                !found.sameInode(levels.back().identity))
+            if (!parent.valid() || !FileIdentity::of(parent.get(), found))
+                return failErrno(display, "cannot go back to the folder above; stopped", errno);
+            if (!found.sameInode(levels.back().identity))
                 return fail(display, "was moved while its folder was being erased; stopped");
         }
         const int parentFd = levels.empty() ? dirFd : parent.get();
         bool removed = false;
-        if (done.complete && folderChanged(current.get(), display)) {
+        std::string reason;
+        if (done.complete && !scrubExtendedAttributes(current.get(), reason)) {
+            fail(display, reason);
+        } else if (done.complete && folderChanged(current.get(), display)) {
             current.reset();
             if (::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0) {
                 failErrno(display, "cannot remove the folder", errno);

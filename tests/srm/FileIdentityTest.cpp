@@ -53,18 +53,3 @@ TEST(FileIdentity, AModeChangeReachesTheExaminedEntryAndNeverALinksTarget)
     EXPECT_EQ(modeOf(target), 0400u);
     ::close(folder);
 }
-
-TEST(FileIdentity, MountsAreToldApartEvenOnOneDevice)
-{
-    FileIdentity root;
-    FileIdentity proc;
-    FileIdentity rootAgain;
-    ASSERT_TRUE(FileIdentity::ofPath("/", root));
-    ASSERT_TRUE(FileIdentity::ofPath("/", rootAgain));
-    EXPECT_TRUE(root.sameMount(rootAgain));
-    EXPECT_TRUE(root.sameInode(rootAgain));
-    if (!FileIdentity::ofPath("/proc", proc))
-        GTEST_SKIP() << "no /proc here";
-    EXPECT_TRUE(root.knowsMount);
-    EXPECT_FALSE(root.sameMount(proc));
-}

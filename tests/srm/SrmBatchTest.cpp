@@ -1,5 +1,7 @@
 // The tool's batch mode as the erasure worker drives it: paths ended by NUL bytes on standard
 // input, one result line for each on standard output, as soon as it is done.
+#include "FileHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,22 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString writeFile(const QString &path, const QByteArray &content = QByteArray(10000, 'B'))
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-bool existsNoFollow(const QByteArray &path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(path.constData(), &info) == 0;
-}
 
 void startBatch(QProcess &tool, const QString &flags = QStringLiteral("-fsvrz"))
 {

@@ -2,6 +2,7 @@
 // mounted inside a tree, a bind mount of a folder or of a single file, and a bind mount of "/" are
 // all left alone and reported. The mounts live in a mount namespace of the test's own, and the one
 // of "/" is read-only, so a fault here cannot reach the machine. Needs root and loop devices.
+#include "FileHelpers.h"
 #include "LoopImage.h"
 
 #include <gtest/gtest.h>
@@ -10,35 +11,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
-
-namespace {
-
-QString writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-bool existsNoFollow(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
-} // namespace
 
 TEST(SrmMounts, MountPointsInsideATreeAreLeftAloneAndReportedWhileTheRestIsErased)
 {
@@ -70,22 +42,13 @@ TEST(SrmMounts, MountPointsInsideATreeAreLeftAloneAndReportedWhileTheRestIsErase
     for (int i = 0; i < 3; ++i)
         QDir().mkpath(mountPoints[i]);
     writeFile(mountPoints[3], "placeholder");
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--move"), disk.mountPoint(), mountPoints[0]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(
-        LoopImage::run(QStringLiteral("mount"), {QStringLiteral("--bind"), outside, mountPoints[1]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--bind"), QStringLiteral("/"), mountPoints[2]}, &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), mountPoints[2]},
-                               &error))
-        << error.toStdString();
-    ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"),
-                               {QStringLiteral("--bind"), outsideSingle, mountPoints[3]}, &error))
-        << error.toStdString();
+    const QList<QStringList> mounts{{QStringLiteral("--move"), disk.mountPoint(), mountPoints[0]},
+                                    {QStringLiteral("--bind"), outside, mountPoints[1]},
+                                    {QStringLiteral("--bind"), QStringLiteral("/"), mountPoints[2]},
+                                    {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), mountPoints[2]},
+                                    {QStringLiteral("--bind"), outsideSingle, mountPoints[3]}};
+    for (const QStringList &mount : mounts)
+        ASSERT_TRUE(LoopImage::run(QStringLiteral("mount"), mount, &error)) << error.toStdString();
 
     QProcess tool;
     tool.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), {QStringLiteral("-fsvrz"), tree});

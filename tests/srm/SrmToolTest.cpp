@@ -1,4 +1,6 @@
 // The built tool, run as the erasure worker runs it, on real files.
+#include "FileHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +13,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -42,22 +43,6 @@ Result runTool(const QStringList &arguments, const std::function<void()> &inChil
         QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
     return result;
-}
-
-QString writeFile(const QString &path, const QByteArray &content = QByteArray(100000, 'S'))
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(content);
-    return path;
-}
-
-bool existsNoFollow(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 } // namespace
@@ -157,9 +142,10 @@ TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
         result = runTool({QStringLiteral("-fsvrz"), path});
         EXPECT_EQ(result.exitCode, 1) << path.toStdString();
         ASSERT_EQ(result.errorLines.size(), 1) << path.toStdString();
-        if (throughLinks.contains(path))
+        if (throughLinks.contains(path)) {
             EXPECT_TRUE(result.errorLines[0].contains(QStringLiteral("link")))
                 << result.errorLines[0].toStdString();
+        }
     }
     ::close(sock);
     EXPECT_TRUE(existsNoFollow(fifo));
@@ -290,46 +276,6 @@ TEST(SrmTool, TreesOfAnyDepthAreErasedWithAFewDescriptorsAndLittleStack)
         EXPECT_TRUE(result.errorLines.isEmpty()) << depth;
         EXPECT_FALSE(existsNoFollow(top)) << depth;
     }
-}
-
-TEST(SrmTool, ForceMakesEntriesOfAnUnprivilegedOwnerWritableWithoutFollowingLinks)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to run the tool as another user";
-    constexpr uid_t kNobody = 65534;
-    QTemporaryDir dir;
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0711);
-    const QString home = dir.filePath(QStringLiteral("home"));
-    QDir().mkpath(home + QStringLiteral("/closed"));
-    const QString readOnly = writeFile(home + QStringLiteral("/read-only"));
-    const QString inClosed = writeFile(home + QStringLiteral("/closed/inside"));
-    // A file of root's that a link points to: the tool may remove the link but not touch this.
-    const QString rootsFile = writeFile(dir.filePath(QStringLiteral("roots")), "root's");
-    ::chmod(QFile::encodeName(rootsFile).constData(), 0400);
-    QFile::link(rootsFile, home + QStringLiteral("/closed/link"));
-    for (const QString &path :
-         {home, home + QStringLiteral("/closed"), readOnly, inClosed, home + QStringLiteral("/closed/link")})
-        ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
-    ::chmod(QFile::encodeName(readOnly).constData(), 0400);
-    ::chmod(QFile::encodeName(inClosed).constData(), 0400);
-    ::chmod(QFile::encodeName(home + QStringLiteral("/closed")).constData(), 0);
-
-    const auto asNobody = [] {
-        ::setgroups(0, nullptr);
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(99);
-    };
-    const Result result =
-        runTool({QStringLiteral("-fsrz"), readOnly, home + QStringLiteral("/closed")}, asNobody);
-    EXPECT_EQ(result.exitCode, 0) << result.errorLines.join('\n').toStdString();
-    EXPECT_FALSE(existsNoFollow(readOnly));
-    EXPECT_FALSE(existsNoFollow(home + QStringLiteral("/closed")));
-    struct stat info
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(rootsFile).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0400u);
-    EXPECT_EQ(info.st_uid, 0u);
 }
 
 TEST(SrmTool, TheCryptoLibraryIsLoadedOnlyForAFileThatNeedsMuchRandomData)
