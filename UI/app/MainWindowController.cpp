@@ -17,6 +17,7 @@
 #include "RootFolder.h"
 #include "SetEraserTimesWindowController.h"
 #include "ShredProgressWindowController.h"
+#include "SolidStateCache.h"
 #include "TCImageButton.h"
 #include "TCImageWindow.h"
 #include "Theme.h"
@@ -43,6 +44,7 @@
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QStyledItemDelegate>
+#include <QThread>
 
 #include <cerrno>
 #include <cmath>
@@ -74,14 +76,6 @@ bool examineItem(const QString &path, struct stat &info)
 {
     const std::optional<QByteArray> bytes = NativePath::encode(path);
     return bytes && ::lstat(bytes->constData(), &info) == 0;
-}
-
-bool isExistingFolder(const QString &path)
-{
-    struct stat info
-    {
-    };
-    return examineItem(path, info) && S_ISDIR(info.st_mode);
 }
 
 QPixmap iconPixmap(const QIcon &icon)
@@ -221,6 +215,11 @@ MainWindowController::~MainWindowController()
     if (m_removeFileAndFolder)
         m_removeFileAndFolder->setDelegate(static_cast<RemoveFileAndFolderDelegate *>(nullptr));
     delete m_menu;
+    if (m_expansion) {
+        m_expansion->disconnect(this);
+        m_expansion->wait();
+        delete m_expansion;
+    }
 }
 
 void MainWindowController::setExitHandler(std::function<void(int)> handler)
@@ -789,15 +788,28 @@ void MainWindowController::viewDragAction(const QStringList &paths)
 
 bool MainWindowController::addPaths(const QStringList &paths)
 {
+    // One look-up per path however long the list: the same exact string comparison as before.
+    QSet<QString> listed;
+    listed.reserve(m_valueArr.size() + paths.size());
+    for (const FileObjPtr &item : m_valueArr)
+        listed.insert(item->url());
+    SolidStateCache solidState;
     for (const QString &path : paths) {
         // However "/" is written or reached, it would hand the whole system to the eraser.
         if (RootFolder::isRootPath(path))
             return false;
-        const bool listed = std::any_of(m_valueArr.cbegin(), m_valueArr.cend(),
-                                        [&path](const FileObjPtr &item) { return item->url() == path; });
-        if (listed)
+        if (listed.contains(path))
             continue;
-        addFileToArr(path, isExistingFolder(path));
+        listed.insert(path);
+        struct stat disk
+        {
+        };
+        const bool exists = examineItem(path, disk);
+        const bool isDir = exists && S_ISDIR(disk.st_mode);
+        FileObjPtr item = buildItem(path, isDir, exists ? &disk : nullptr, solidState);
+        if (isDir)
+            item->setSize(0);
+        m_valueArr.append(item);
     }
     return true;
 }
@@ -818,32 +830,52 @@ void MainWindowController::showNTFSWindow()
 
 FileObjPtr MainWindowController::buildFileObj(const QString &path, bool isDir) const
 {
-    auto item = std::make_shared<FileObj>();
-    const QFileInfo info(path);
     struct stat disk
     {
     };
     const bool exists = examineItem(path, disk);
+    SolidStateCache solidState;
+    return buildItem(path, isDir, exists ? &disk : nullptr, solidState);
+}
+
+FileObjPtr MainWindowController::buildItem(const QString &path, bool isDir, const struct stat *disk,
+                                           SolidStateCache &solidState)
+{
+    auto item = std::make_shared<FileObj>();
+    const QFileInfo info(path);
     item->setName(info.fileName());
     item->setUrl(path);
-    item->setSize(exists ? qint64(disk.st_size) : 0);
-    static QFileIconProvider provider;
-    if (isDir) {
-        item->setIcon(provider.icon(QFileIconProvider::Folder));
-    } else if (info.suffix() == QStringLiteral("app")) {
-        item->setIcon(provider.icon(info));
-    } else {
-        static QMimeDatabase mimes;
-        const QMimeType type = mimes.mimeTypeForFile(QStringLiteral("x.") + info.suffix().toLower(),
-                                                     QMimeDatabase::MatchExtension);
-        item->setIcon(QIcon::fromTheme(type.iconName(), provider.icon(QFileIconProvider::File)));
-    }
+    item->setSize(disk ? qint64(disk->st_size) : 0);
+    item->setIcon(iconFor(info, isDir));
     item->setType(isDir ? QStringLiteral("Folder") : info.suffix());
     item->setIsDir(isDir);
     item->setIsSelect(true);
-    item->setIsSymbolicLink(exists && S_ISLNK(disk.st_mode));
-    item->setIsSSD();
+    item->setIsSymbolicLink(disk && S_ISLNK(disk->st_mode));
+    item->setIsSSD(disk && solidState.isSolidStateDevice(disk->st_dev));
     return item;
+}
+
+QIcon MainWindowController::iconFor(const QFileInfo &info, bool isDir)
+{
+    static QFileIconProvider provider;
+    if (isDir) {
+        static const QIcon folder = provider.icon(QFileIconProvider::Folder);
+        return folder;
+    }
+    if (info.suffix() == QStringLiteral("app"))
+        return provider.icon(info);
+    // One look-up per type, not per item: long lists share a few extensions.
+    static QHash<QString, QIcon> byType;
+    const QString suffix = info.suffix().toLower();
+    const auto known = byType.constFind(suffix);
+    if (known != byType.constEnd())
+        return *known;
+    static QMimeDatabase mimes;
+    const QMimeType type =
+        mimes.mimeTypeForFile(QStringLiteral("x.") + suffix, QMimeDatabase::MatchExtension);
+    const QIcon icon = QIcon::fromTheme(type.iconName(), provider.icon(QFileIconProvider::File));
+    byType.insert(suffix, icon);
+    return icon;
 }
 
 void MainWindowController::addFileToArr(const QString &path, bool isDir)
@@ -868,12 +900,17 @@ void MainWindowController::doEraserButtonClick()
     m_shredProgessWC->runModal();
 }
 
-FileObjList MainWindowController::workListForSelection() const
+FileObjList MainWindowController::selectedItems() const
 {
     FileObjList chosen;
     std::copy_if(m_valueArr.cbegin(), m_valueArr.cend(), std::back_inserter(chosen),
                  [](const FileObjPtr &item) { return item->isSelect(); });
-    return WorkListBuilder().build(chosen);
+    return chosen;
+}
+
+FileObjList MainWindowController::workListForSelection() const
+{
+    return WorkListBuilder().build(selectedItems());
 }
 
 void MainWindowController::doDeleteButtonClick()
@@ -883,9 +920,26 @@ void MainWindowController::doDeleteButtonClick()
         m_removeFileAndFolder->setDelegate(static_cast<RemoveFileAndFolderDelegate *>(nullptr));
         m_removeFileAndFolder.release()->deleteLater();
     }
+    if (m_expansion)
+        return; // the previous press is still listing what it will erase
+    // Listing a large tree takes a while: it runs on its own thread while the progress window
+    // stays responsive, and the erasing starts here once the list is complete.
+    const FileObjList chosen = selectedItems();
+    auto workList = std::make_shared<FileObjList>();
+    m_expansion = QThread::create([chosen, workList] { *workList = WorkListBuilder().build(chosen); });
+    connect(m_expansion, &QThread::finished, this, [this, workList] {
+        m_expansion->deleteLater();
+        m_expansion = nullptr;
+        startWorker(m_isCancel ? FileObjList() : *workList);
+    });
+    m_expansion->start();
+}
+
+void MainWindowController::startWorker(const FileObjList &workList)
+{
     m_removeFileAndFolder = std::make_unique<RemoveFileAndFolder>();
     m_removeFileAndFolder->setDelegate(static_cast<RemoveFileAndFolderDelegate *>(this));
-    m_removeFileAndFolder->benginToTraskWithArr(workListForSelection());
+    m_removeFileAndFolder->benginToTraskWithArr(workList);
 }
 
 void MainWindowController::eumeAllArrWithFileObj(const FileObjPtr &folder, FileObjList &workList) const
@@ -928,12 +982,14 @@ void MainWindowController::showEndShred()
     platform::log(QStringLiteral("---------0------------"));
     // The marks come from what is left on disk, so they are taken first: an item the tool left
     // behind must not end on the success pane even when the tool reported nothing.
-    FileObjList remaining = m_valueArr;
+    FileObjList remaining;
     FileObjList marked;
     bool anyLeft = false;
     for (const FileObjPtr &item : m_valueArr) {
-        if (!item->isSelect())
+        if (!item->isSelect()) {
+            remaining.append(item);
             continue;
+        }
         struct stat info
         {
         };
@@ -943,7 +999,6 @@ void MainWindowController::showEndShred()
         item->setFailStr(stillThere ? QStringLiteral("Failed") : QStringLiteral("Erased"));
         anyLeft = anyLeft || stillThere;
         marked.append(item);
-        remaining.removeOne(item);
     }
     if (m_shredProgessWC) {
         if (m_isFailedEraser || m_isCancel || anyLeft) {

@@ -28,10 +28,13 @@
 #include <memory>
 
 class EraseAndFreeSpaceProWC;
+class QFileInfo;
+class SolidStateCache;
 class HistoryWindowController;
 class LogWindowController;
 class QAbstractTableModel;
 class QMouseEvent;
+class QThread;
 class SetEraserTimesWindowController;
 class ShredProgressWindowController;
 
@@ -189,7 +192,13 @@ private:
     void reloadTable();
     // The adding shared by both roads: false when "/" stopped it.
     bool addPaths(const QStringList &paths);
+    // The list item for a path as it stands on disk (null when nothing is there).
+    static FileObjPtr buildItem(const QString &path, bool isDir, const struct stat *disk,
+                                SolidStateCache &solidState);
+    static QIcon iconFor(const QFileInfo &info, bool isDir);
     void showListAfterAdding();
+    void startWorker(const FileObjList &workList);
+    FileObjList selectedItems() const;
     void setSelectAllImage(const QString &name);
 
     TCImageWindow *m_aWindow = nullptr;
@@ -202,6 +211,8 @@ private:
     QPointer<TCImageButton> m_setButton;
     QPointer<TCImageButton> m_historyButton;
     std::unique_ptr<RemoveFileAndFolder> m_removeFileAndFolder;
+    // Lists the selected folders for a run that has been confirmed.
+    QThread *m_expansion = nullptr;
     int m_aSelectAllState = 0;
     bool m_isCancel = false;
     QPointer<TCImageButton> m_emptyButton;

@@ -47,6 +47,18 @@ void ProcessRunner::postTermination(bool failedToStart, int exitCode)
         m_delivering = false;
 }
 
+void ProcessRunner::deliverLine(const QByteArray &line)
+{
+    if (!m_lineHandler)
+        return;
+    const bool wasDelivering = m_delivering;
+    m_delivering = true;
+    QPointer<ProcessRunner> self(this);
+    m_lineHandler(line);
+    if (self)
+        m_delivering = wasDelivering;
+}
+
 void ProcessRunner::retire(Retired &retired, std::unique_ptr<ProcessRunner> runner)
 {
     std::erase_if(retired, [](const std::unique_ptr<ProcessRunner> &old) { return !old->isDelivering(); });

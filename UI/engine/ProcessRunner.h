@@ -8,9 +8,10 @@
 #include <memory>
 #include <vector>
 
-// One child process of the erasure worker. Its output is thrown away, so a child that writes a lot
-// can never stall on a full pipe. When it ends, the runner posts kTaskDidTerminateNotification with
-// itself as the object, from the event loop, so the worker steps on without nesting calls.
+// One child process of the erasure worker. Unless the owner asks for its lines, its output is thrown
+// away, so a child that writes a lot can never stall on a full pipe. When it ends, the runner posts
+// kTaskDidTerminateNotification with itself as the object, from the event loop, so the worker steps
+// on without nesting calls.
 class ProcessRunner : public QObject
 {
     Q_OBJECT
@@ -25,8 +26,23 @@ public:
 
     ~ProcessRunner() override = default;
 
+    // Set before launch() to talk with the child: it then reads its standard input from
+    // writeInput() instead of the null device, and every line it writes on its standard output is
+    // handed over without its newline, in order, all of them before its end is posted.
+    using LineHandler = std::function<void(const QByteArray &line)>;
+    void setLineHandler(LineHandler handler) { m_lineHandler = std::move(handler); }
+
     // Starts the program; false when it cannot be started (nothing is posted then).
     virtual bool launch(const QString &program, const QStringList &arguments) = 0;
+    // Bytes for the child's standard input, kept until it takes them; false once it cannot take
+    // any more (it has ended or closed its input).
+    virtual bool writeInput(const QByteArray &bytes)
+    {
+        (void)bytes;
+        return false;
+    }
+    // No more input: the child reads its end once it has taken everything written before.
+    virtual void closeInput() {}
     // Asks a running child to end; its end is posted as usual.
     virtual void terminate() = 0;
     virtual bool isRunning() const = 0;
@@ -44,6 +60,10 @@ public:
     static void releaseAll(Retired &retired);
 
 protected:
+    bool talks() const { return bool(m_lineHandler); }
+    // Hands one output line to the owner; the owner may let go of the runner meanwhile, which
+    // isDelivering() tells it not to do at once.
+    void deliverLine(const QByteArray &line);
     void postTermination(bool failedToStart, int exitCode = 0);
     // Bracket the start of a child: a failure reported synchronously in between makes endLaunch()
     // answer false instead of posting.
@@ -57,4 +77,5 @@ private:
     bool m_launching = false;
     bool m_delivering = false;
     bool m_failedWhileLaunching = false;
+    LineHandler m_lineHandler;
 };

@@ -6,12 +6,11 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <memory>
-#include <vector>
 
 class AnchoredPath;
-class ProcessRunner;
-struct Notification;
+class EraserBatch;
 
 // What the erasure worker tells its owner. Every method has an empty default, so an owner only
 // writes the ones it cares about.
@@ -34,8 +33,12 @@ public:
 // Erases a flat work list (children before their folders) one item at a time. What an item is, is
 // read from the disk when its turn comes, without following links: emptied folders, empty files,
 // links and special files are removed directly; every file with content is overwritten and removed
-// by the bundled "srm" tool, and the next item starts when that child has ended. An item counts as
-// done ("Success") only when nothing is left under its path afterwards.
+// by the bundled "srm" tool. One child takes all such files of a run (a new one only where the flag
+// string changes or a child ended early) and answers each in turn; a few files ahead of the
+// current one are handed over early, so the tool never waits for the window. Results, progress and
+// failures still come item by item in list order, and a folder is removed only once every item
+// before it has its result. An item counts as done ("Success") only when the tool said so and
+// nothing is left under its path afterwards.
 class RemoveFileAndFolder : public QObject
 {
     Q_OBJECT
@@ -47,10 +50,10 @@ public:
     void benginToTraskWithArr(const FileObjList &arr);
     // Processes the item at the current index; false, doing nothing, past the end of the list.
     bool runTaskWithPath();
-    // Ends the current item and goes on with the next one, or ends the run. Called with the end
-    // of a child, or with none after an item handled without one.
-    void doneErasing(const Notification *notification = nullptr);
-    // Cancels the run: a running child is asked to end, and the run ends when it has.
+    // Ends the current item and goes on with the next one, or ends the run.
+    void doneErasing();
+    // Cancels the run: the tool is stopped within its file, and the run ends with the items it had
+    // started or answered.
     void isCancel();
 
     // The stored erasure method as a pass count, at least 1.
@@ -69,24 +72,49 @@ public:
     void setDelegate(RemoveFileAndFolderDelegate *delegate);
     void setDelegate(const std::shared_ptr<RemoveFileAndFolderDelegate> &delegate);
 
+    // How many files may be handed to the tool ahead of the one whose result is awaited.
+    static constexpr int kLookAhead = 32;
+
 private:
+    // An item handed to the tool whose result has not been taken yet.
+    struct Handed
+    {
+        qsizetype listIndex;
+        qsizetype batchIndex;
+    };
+
     void processCurrentItem();
     void handToEraser(const FileObjPtr &item, AnchoredPath &anchored);
-    // "Success" only when the child ended with status 0 and nothing is left under the path.
-    void judgeErasedItem(const FileObjPtr &item);
+    // Hands the next files to the tool while they need nothing changed first.
+    void lookAhead();
+    // Judges the current item once the tool has answered for it or has ended.
+    void takeAnswer();
+    bool ensureBatch(const QString &flag);
+    void onBatchChanged();
+    void noteBatchEnd();
+    void releaseBatch();
+    void announceCurrentItem();
+    // Ends the run once the tool has ended: sync, then the end call.
+    void finishRun();
     // Marks the item "Fail", logs the reason (when there is one) and tells the delegate.
     void markFailed(const FileObjPtr &item, const QString &reason);
     // Ends an item handled without a child.
     void failItem(const FileObjPtr &item, const QString &reason);
     void succeedItem(const FileObjPtr &item);
+    bool checkPermissions(AnchoredPath &anchored);
 
-    std::unique_ptr<ProcessRunner> m_pEraser;
-    std::vector<std::unique_ptr<ProcessRunner>> m_retired;
+    std::unique_ptr<EraserBatch> m_pEraser;
+    std::deque<Handed> m_handed;
     QString m_filePathStr;
     FileObjList m_allFilesArr;
     FileObjList m_deleteErrorArr;
     bool m_isCancel = false;
     int m_idx = 0;
+    int m_eraserTimes = 1;
+    bool m_batchEndNoted = false;
+    // Waiting for the tool to end: before a child with another flag string starts, or at the end.
+    bool m_awaitingBatchEnd = false;
+    bool m_finishing = false;
 
     DelegateRef<RemoveFileAndFolderDelegate> m_delegate;
 

@@ -2,6 +2,7 @@
 
 #include "platform/NativePath.h"
 
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -38,6 +40,8 @@ SpawnedProcessRunner::~SpawnedProcessRunner()
     // Never leave a child behind, and never post from a half-destroyed runner.
     delete m_watcher;
     m_watcher = nullptr;
+    dropInput();
+    dropOutput();
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         collectKilled(m_pid);
@@ -70,10 +74,30 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
 
+    // The child's input is a socket rather than a pipe: writing to it after the child has gone
+    // fails with EPIPE instead of killing this process with SIGPIPE.
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    if (talks()) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+            return false;
+        if (::pipe2(output, O_CLOEXEC) != 0) {
+            ::close(input[0]);
+            ::close(input[1]);
+            return false;
+        }
+        ::shutdown(input[0], SHUT_RD);
+        ::shutdown(input[1], SHUT_WR);
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (talks()) {
+        posix_spawn_file_actions_adddup2(&actions, input[1], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
@@ -95,11 +119,128 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
     const int result = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (result != 0)
-        return false; // the C library reports a failed exec here and has collected that child
+    if (talks()) {
+        ::close(input[1]);
+        ::close(output[1]);
+    }
+    if (result != 0) {
+        // The C library reports a failed exec here and has collected that child.
+        if (talks()) {
+            ::close(input[0]);
+            ::close(output[0]);
+        }
+        return false;
+    }
     m_pid = pid;
+    if (talks()) {
+        m_inputFd = input[0];
+        m_outputFd = output[0];
+        ::fcntl(m_inputFd, F_SETFL, ::fcntl(m_inputFd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_outputFd, F_SETFL, ::fcntl(m_outputFd, F_GETFL) | O_NONBLOCK);
+        m_inputNotifier = new QSocketNotifier(qintptr(m_inputFd), QSocketNotifier::Write, this);
+        m_inputNotifier->setEnabled(false);
+        connect(m_inputNotifier, &QSocketNotifier::activated, this, [this] { flushInput(); });
+        m_outputNotifier = new QSocketNotifier(qintptr(m_outputFd), QSocketNotifier::Read, this);
+        connect(m_outputNotifier, &QSocketNotifier::activated, this, [this] { readOutput(); });
+    }
     watchChild();
     return true;
+}
+
+bool SpawnedProcessRunner::writeInput(const QByteArray &bytes)
+{
+    if (m_inputFd < 0 || m_inputClosing)
+        return false;
+    m_pendingInput.append(bytes);
+    flushInput();
+    return m_inputFd >= 0;
+}
+
+void SpawnedProcessRunner::closeInput()
+{
+    m_inputClosing = true;
+    if (m_pendingInput.isEmpty())
+        dropInput();
+}
+
+void SpawnedProcessRunner::flushInput()
+{
+    while (m_inputFd >= 0 && !m_pendingInput.isEmpty()) {
+        const ssize_t sent = ::send(m_inputFd, m_pendingInput.constData(), size_t(m_pendingInput.size()),
+                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            m_pendingInput.remove(0, sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_inputNotifier->setEnabled(true);
+            return;
+        }
+        dropInput(); // the child no longer reads: what it did not take, it never gets
+        return;
+    }
+    if (m_inputNotifier)
+        m_inputNotifier->setEnabled(false);
+    if (m_inputClosing)
+        dropInput();
+}
+
+void SpawnedProcessRunner::dropInput()
+{
+    stopWatching(m_inputNotifier, m_inputFd);
+    m_pendingInput.clear();
+}
+
+bool SpawnedProcessRunner::readOutput()
+{
+    QPointer<SpawnedProcessRunner> self(this);
+    char buffer[16384];
+    while (m_outputFd >= 0) {
+        const ssize_t got = ::read(m_outputFd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                dropOutput(); // every writer has closed it
+            return true;
+        }
+        m_partialLine.append(buffer, got);
+        qsizetype start = 0;
+        qsizetype end = 0;
+        while ((end = m_partialLine.indexOf('\n', start)) >= 0) {
+            const QByteArray line = m_partialLine.mid(start, end - start);
+            start = end + 1;
+            deliverLine(line);
+            if (!self)
+                return false;
+            if (m_outputFd < 0)
+                return true;
+        }
+        m_partialLine.remove(0, start);
+    }
+    return true;
+}
+
+void SpawnedProcessRunner::dropOutput()
+{
+    stopWatching(m_outputNotifier, m_outputFd);
+    m_partialLine.clear(); // a line cut off by the child's end says nothing
+}
+
+void SpawnedProcessRunner::stopWatching(QSocketNotifier *&notifier, int &fd)
+{
+    // Off before its descriptor closes, or the event loop would go on polling a closed one.
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->disconnect(this);
+        notifier->deleteLater();
+        notifier = nullptr;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
 }
 
 void SpawnedProcessRunner::watchChild()
@@ -140,6 +281,13 @@ bool SpawnedProcessRunner::reap()
         ::close(m_pidFd);
         m_pidFd = -1;
     }
+    // What the child wrote before it ended is handed over before its end; a process it left
+    // behind may hold the pipe open, so only what is there now is read.
+    dropInput();
+    QPointer<SpawnedProcessRunner> self(this);
+    if (!readOutput() || !self)
+        return true;
+    dropOutput();
     int code = 255; // collected by someone else: its status is unknown, so it is no success
     if (done > 0 && WIFEXITED(status))
         code = WEXITSTATUS(status);

@@ -197,9 +197,11 @@ TEST_F(MainWindowTest, DropAddsFilesAndFoldersOnceWithTheirTexts)
     makeFile(QStringLiteral("Photos/one.jpg"), QByteArray(5000, 'y'));
     const QString plain = makeFile(QStringLiteral("README"), "12345");
     m_controller->viewDragAction({report, folder, plain});
-    m_controller->viewDragAction({report, QDir::cleanPath(m_files.path() + QStringLiteral("/./Report.PDF"))});
+    const QString twice = makeFile(QStringLiteral("twice.txt"));
+    m_controller->viewDragAction(
+        {report, QDir::cleanPath(m_files.path() + QStringLiteral("/./Report.PDF")), twice, twice});
 
-    ASSERT_EQ(listedPaths(), (QStringList{report, folder, plain}))
+    ASSERT_EQ(listedPaths(), (QStringList{report, folder, plain, twice}))
         << "the same path string is skipped; nothing else is compared";
     EXPECT_EQ(m_controller->visiblePane(), Pane::List);
     EXPECT_EQ(m_controller->cellText(QStringLiteral("name"), 0), QStringLiteral("Report.PDF"));
@@ -218,7 +220,7 @@ TEST_F(MainWindowTest, DropAddsFilesAndFoldersOnceWithTheirTexts)
     EXPECT_EQ(m_controller->selectAllState(), 2);
     EXPECT_EQ(m_controller->selectAllImageName(), QStringLiteral("checkbox_yes"));
     EXPECT_TRUE(m_controller->eraserFileButton()->isEnabled());
-    EXPECT_EQ(m_controller->valueTableView()->model()->rowCount(), 3);
+    EXPECT_EQ(m_controller->valueTableView()->model()->rowCount(), 4);
 }
 
 TEST_F(MainWindowTest, ALinkIsAddedAsALinkAndAnAppFolderIsAFolder)
@@ -712,6 +714,24 @@ TEST_F(MainWindowTest, TheKeyboardMovesTheHighlightTicksRowsAndOpensTheMenu)
     EXPECT_EQ(table->rowNum(), 0);
     if (m_controller->rightClickMenu())
         m_controller->rightClickMenu()->hide();
+}
+
+TEST_F(MainWindowTest, StopWhileTheFoldersAreListedErasesNothing)
+{
+    const QString folder = makeFolder(QStringLiteral("tree"));
+    for (int i = 0; i < 50; ++i)
+        makeFile(QStringLiteral("tree/sub%1/f%2").arg(i % 5).arg(i));
+    m_controller->viewDragAction({folder});
+    m_controller->doEraserButtonClick();
+    ShredProgressWindowController *progress = m_controller->shredProgessWC();
+    // The listing runs on its own thread; its end reaches the window only through the event loop.
+    progress->beginToDelete();
+    progress->stopButtonAction();
+    ASSERT_TRUE(waitUntil([progress] { return dialogs::shown(progress->failBlowView()); }, 10000));
+    EXPECT_EQ(progress->failedNodeLable()->text(), QStringLiteral("The operation was canceled by the user."));
+    EXPECT_TRUE(QFileInfo::exists(m_files.filePath(QStringLiteral("tree/sub4/f49"))));
+    ASSERT_EQ(m_controller->deleteErrorArr().size(), 1);
+    EXPECT_EQ(m_controller->deleteErrorArr()[0]->failStr(), QStringLiteral("Failed"));
 }
 
 TEST_F(MainWindowTest, ProgressIsTruncatedTowardsZero)

@@ -29,7 +29,8 @@ inline QVariantMap settingsList()
                        {QStringLiteral("en"), en}};
 }
 
-// The default "srm" stand-in removes the file it is given; $1 is the flag string, $2 the path.
+// The default "srm" stand-in removes each file it is given; in a body, $1 is the flag string and $2
+// the path (see testsupport::standInTool).
 class MainBundle
 {
 public:
@@ -55,7 +56,8 @@ public:
 
     void installTool(const QString &body) const
     {
-        const QString path = m_bundle.writeResource(QStringLiteral("srm"), "#!/bin/sh\n" + body.toUtf8());
+        const QString path =
+            m_bundle.writeResource(QStringLiteral("srm"), testsupport::standInTool(body.toUtf8()));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 

@@ -88,6 +88,22 @@ QString TempBundle::writeResource(const QString &fileName, const QByteArray &con
     return target;
 }
 
+QByteArray standInTool(const QByteArray &body, const QByteArray &atStart, const QByteArray &atEnd)
+{
+    return "#!/bin/bash\n"
+           "export LC_ALL=C\n"
+           "flag=\"$1\"\n" +
+           atStart +
+           "\nn=0\n"
+           "while IFS= read -r -d '' path; do\n"
+           "    if ( set -- \"$flag\" \"$path\"\n" +
+           body +
+           "\n) >&2; then echo \"$n ok\"; else echo \"$n fail status $?\"; fi\n"
+           "    n=$((n + 1))\n"
+           "done\n" +
+           atEnd + "\n";
+}
+
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);

@@ -43,6 +43,13 @@ private:
     QString m_bundlePath;
 };
 
+// A stand-in for the overwrite tool that speaks its batch protocol: it reads NUL-ended paths on
+// standard input and runs `body` once per path in a subshell, with $1 the flag string and $2 the
+// path ($$ is the tool itself); the body's status is the path's answer ("<n> ok" for 0, else
+// "<n> fail status <s>"), and its output goes to standard error. `atStart` runs once before the
+// first path, `atEnd` after the input has ended (its status is the tool's).
+QByteArray standInTool(const QByteArray &body, const QByteArray &atStart = {}, const QByteArray &atEnd = {});
+
 // Spins the event loop until the predicate holds or the time is up.
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs = 10000);
 

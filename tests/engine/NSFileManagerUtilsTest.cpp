@@ -1,4 +1,5 @@
 #include "NSFileManagerUtils.h"
+#include "SolidStateCache.h"
 
 #include "common/TestSupport.h"
 
@@ -70,6 +71,19 @@ TEST_F(FakeSysfs, PartitionAnswersWhatItsDiskReports)
     EXPECT_TRUE(NSFileManagerUtils::isSolidStateDevice(8, 1));
     EXPECT_FALSE(NSFileManagerUtils::isSolidStateDevice(8, 17));
     EXPECT_TRUE(NSFileManagerUtils::isSolidStateDevice(259, 0));
+}
+
+TEST_F(FakeSysfs, CacheProbesEachDeviceOnceAndNewCachesAskAfresh)
+{
+    const QString disk = device(QStringLiteral("pci0/block/sde"), "0");
+    number(disk, 8, 64);
+    SolidStateCache cache;
+    EXPECT_TRUE(cache.isSolidStateDevice(makedev(8, 64)));
+    write(disk + QStringLiteral("/queue/rotational"), "1\n");
+    EXPECT_TRUE(cache.isSolidStateDevice(makedev(8, 64))) << "answered from the cache";
+    EXPECT_FALSE(SolidStateCache().isSolidStateDevice(makedev(8, 64)));
+    EXPECT_FALSE(cache.isSolidStateDevice(makedev(0, 42))) << "no block device, no drive";
+    EXPECT_FALSE(cache.isSolidState(QFile::encodeName(m_root.filePath(QStringLiteral("absent")))));
 }
 
 TEST_F(FakeSysfs, DeviceMapperAndRaidReachTheDisksUnderThem)

@@ -61,8 +61,9 @@ struct RecordingDelegate : RemoveFileAndFolderDelegate
     }
 };
 
-// A temporary bundle whose "srm" is a shell script that logs its arguments (one line each, the
-// two separated by a tab) and then runs the given body.
+// A temporary bundle whose "srm" is a stand-in that logs each path it is given with its flag string
+// (one line each, the two separated by a tab) and then runs the given body on it; each start of
+// the tool logs its flag string in another file.
 class WorkerTest : public ::testing::Test
 {
 protected:
@@ -70,21 +71,26 @@ protected:
     {
         ASSERT_TRUE(m_files.isValid());
         m_log = m_files.filePath(QStringLiteral("calls.log"));
+        m_starts = m_files.filePath(QStringLiteral("starts.log"));
         installTool(QStringLiteral("rm -f -- \"$2\"\n"));
     }
     void TearDown() override { UserDefaults::standard().removeObjectForKey(QStringLiteral("EraserTimes")); }
 
-    void installTool(const QString &body)
+    void installTool(const QString &body, const QByteArray &atEnd = {})
     {
-        const QByteArray script = "#!/bin/sh\nprintf '%s\\t%s\\n' \"$1\" \"$2\" >> '" +
-                                  QFile::encodeName(m_log) + "'\n" + body.toUtf8();
+        const QByteArray script = testsupport::standInTool(
+            "printf '%s\\t%s\\n' \"$1\" \"$2\" >> '" + QFile::encodeName(m_log) + "'\n" + body.toUtf8(),
+            "printf '%s\\n' \"$flag\" >> '" + QFile::encodeName(m_starts) + "'", atEnd);
         const QString path = m_bundle.writeResource(QStringLiteral("srm"), script);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    QStringList toolCalls() const
+    QStringList toolCalls() const { return lines(m_log); }
+    // The flag string of every start of the tool.
+    QStringList toolStarts() const { return lines(m_starts); }
+    static QStringList lines(const QString &logPath)
     {
-        QFile file(m_log);
+        QFile file(logPath);
         if (!file.open(QIODevice::ReadOnly))
             return {};
         return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -121,6 +127,7 @@ protected:
     TempBundle m_bundle;
     QTemporaryDir m_files;
     QString m_log;
+    QString m_starts;
     RecordingDelegate m_delegate;
 };
 
@@ -294,7 +301,7 @@ TEST_F(WorkerTest, EmptinessIsReadFromTheDiskWhenTheItemComesUp)
     EXPECT_TRUE(log.contains(missing + QStringLiteral(": No such file or directory")));
 }
 
-TEST_F(WorkerTest, ResultIsJudgedWhenTheChildHasEnded)
+TEST_F(WorkerTest, OneChildAnswersEveryFileAndAFailureInTheMiddleMarksExactlyThatItem)
 {
     // Each file's name says what the tool does with it.
     installTool(QStringLiteral("case \"$2\" in\n"
@@ -303,16 +310,98 @@ TEST_F(WorkerTest, ResultIsJudgedWhenTheChildHasEnded)
                                "*) rm -f -- \"$2\";;\n"
                                "esac\n"));
     LogCapture log;
-    const FileObjList list{item(makeFile("removes-fails"), 6), item(makeFile("keeps"), 6),
-                           item(makeFile("ok"), 6)};
+    QDir(m_files.path()).mkpath(QStringLiteral("dir"));
+    const FileObjList list{item(makeFile("dir/a"), 6),     item(makeFile("dir/removes-fails"), 6),
+                           item(makeFile("dir/keeps"), 6), item(m_files.filePath("dir"), 0, true),
+                           item(makeFile("b"), 6),         item(makeFile("empty", QByteArray()), 0),
+                           item(makeFile("c"), 6)};
     RemoveFileAndFolder worker;
     ASSERT_TRUE(run(worker, list));
-    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail")) << "gone, but the tool said it failed";
-    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail")) << "the tool said yes, the file is still there";
-    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Success"));
-    EXPECT_EQ(m_delegate.events, (QStringList{"removes-fails", "fail", "keeps", "fail", "ok"}));
-    EXPECT_TRUE(log.contains(QStringLiteral("srm ended with status 1 for ") + list[0]->url()));
-    EXPECT_TRUE(log.contains(list[1]->url() + QStringLiteral(" is still there after srm ended")));
+    QStringList results;
+    for (const FileObjPtr &obj : list)
+        results << obj->failStr();
+    EXPECT_EQ(results, (QStringList{"Success", "Fail", "Fail", "Fail", "Success", "Success", "Success"}))
+        << "gone but the tool said it failed; the tool said yes but it is still there; a folder left "
+           "holding an entry";
+    EXPECT_EQ(m_delegate.events,
+              (QStringList{"a", "removes-fails", "fail", "keeps", "fail", "dir", "fail", "b", "empty", "c"}));
+    ASSERT_EQ(m_delegate.progress.size(), 7u);
+    EXPECT_FLOAT_EQ(m_delegate.progress[6].first, 85.0f);
+    EXPECT_EQ(m_delegate.endItems.size(), 7);
+    EXPECT_EQ(toolStarts(), QStringList{QStringLiteral("-fsvrz")}) << "one child for the whole run";
+    EXPECT_EQ(toolCalls().size(), 5);
+    EXPECT_TRUE(log.contains(QStringLiteral("srm could not erase ") + list[1]->url() + ": status 1"));
+    EXPECT_TRUE(log.contains(list[2]->url() + QStringLiteral(" is still there after srm erased it")));
+    EXPECT_TRUE(QFile::exists(list[2]->url()));
+
+    // Every file answered as erased, but the tool failed at its end (its final sync): the run
+    // reports a failure without taking back the items' own results.
+    installTool(QStringLiteral("rm -f -- \"$2\"\n"), "exit 1");
+    m_delegate = RecordingDelegate();
+    const FileObjList synced{item(makeFile("d"), 6), item(makeFile("e"), 6)};
+    RemoveFileAndFolder second;
+    ASSERT_TRUE(run(second, synced));
+    EXPECT_EQ(synced[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(synced[1]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(m_delegate.events, (QStringList{"d", "e", "fail"}));
+    EXPECT_TRUE(log.contains(QStringLiteral("srm ended with status 1")));
+}
+
+TEST_F(WorkerTest, FlagChangesStartAnotherChildOnlyAfterThePreviousOneHasEnded)
+{
+    UserDefaults::standard().setInteger(7, QStringLiteral("EraserTimes"));
+    FileObjList list;
+    for (const bool ssd : {false, false, true, false}) {
+        list.append(item(makeFile(QStringLiteral("f%1").arg(list.size())), 6));
+        list.last()->setIsSSD(ssd);
+    }
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_EQ(toolStarts(), (QStringList{"-fmvrz", "-fsvrz", "-fmvrz"}));
+    QStringList expected;
+    for (const FileObjPtr &obj : list) {
+        expected << (obj->isSSD() ? QStringLiteral("-fsvrz\t") : QStringLiteral("-fmvrz\t")) + obj->url();
+        EXPECT_EQ(obj->failStr(), QStringLiteral("Success"));
+    }
+    EXPECT_EQ(toolCalls(), expected);
+}
+
+TEST_F(WorkerTest, AChildThatDiesMidBatchFailsWhatItLeftAndANewOneTakesTheRest)
+{
+    // The tool kills itself on the second file; the empty file ends what was handed ahead.
+    installTool(QStringLiteral("case \"$2\" in *dies*) kill -9 $$;; esac\nrm -f -- \"$2\"\n"));
+    LogCapture log;
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("dies"), 6), item(makeFile("b"), 6),
+                           item(makeFile("empty", QByteArray()), 0), item(makeFile("c"), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    QStringList results;
+    for (const FileObjPtr &obj : list)
+        results << obj->failStr();
+    EXPECT_EQ(results, (QStringList{"Success", "Fail", "Fail", "Success", "Success"}));
+    EXPECT_EQ(m_delegate.events, (QStringList{"a", "dies", "fail", "b", "fail", "empty", "c"}));
+    EXPECT_EQ(toolStarts().size(), 2);
+    EXPECT_TRUE(QFile::exists(list[2]->url())) << "handed over, never reached";
+    EXPECT_TRUE(log.contains(QStringLiteral("srm ended before it had erased ") + list[1]->url()));
+    EXPECT_TRUE(log.contains(QStringLiteral("srm ended with status 137")));
+}
+
+TEST_F(WorkerTest, AToolAnsweringOutOfTurnIsStoppedAndOnlyTheDiskDecides)
+{
+    // It removes every file but numbers its answers from 1, so no answer can be trusted.
+    const QByteArray script = "#!/bin/bash\nn=1\nwhile IFS= read -r -d '' path; do rm -f -- \"$path\"; "
+                              "echo \"$n ok\"; n=$((n + 1)); done\n";
+    QFile::setPermissions(m_bundle.writeResource(QStringLiteral("srm"), script),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    LogCapture log;
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_TRUE(log.contains(QStringLiteral("srm answered out of turn or unreadably; it is stopped")));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success")) << "gone, whatever the tool said";
+    for (const FileObjPtr &obj : list)
+        if (QFile::exists(obj->url()))
+            EXPECT_EQ(obj->failStr(), QStringLiteral("Fail"));
 }
 
 TEST_F(WorkerTest, NothingOutsideTheListIsReachedThroughALinkOrAMountRefusal)
@@ -373,8 +462,10 @@ TEST_F(WorkerTest, NamesThatAreNotTextReachTheToolAndTheRemovalByteForByte)
 TEST_F(WorkerTest, CancelDuringAChildEndsWithTheItemsProcessedSoFar)
 {
     const QString started = m_files.filePath(QStringLiteral("started"));
-    installTool(QStringLiteral("touch '%1'\nexec sleep 30\n").arg(started));
-    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    installTool(QStringLiteral("case \"$2\" in *slow*) touch '%1'; exec sleep 30;; esac\nrm -f -- \"$2\"\n")
+                    .arg(started));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("slow"), 6),
+                           item(makeFile("c"), 6), item(makeFile("d"), 6)};
     RemoveFileAndFolder worker;
     worker.setDelegate(&m_delegate);
     QElapsedTimer clock;
@@ -383,12 +474,16 @@ TEST_F(WorkerTest, CancelDuringAChildEndsWithTheItemsProcessedSoFar)
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(started); }));
     worker.isCancel();
     ASSERT_TRUE(waitUntil([&] { return m_delegate.ends > 0; }));
-    EXPECT_LT(clock.elapsed(), 20000);
-    ASSERT_EQ(m_delegate.endItems.size(), 1);
-    EXPECT_EQ(m_delegate.endItems[0].get(), list[0].get());
-    EXPECT_TRUE(list[1]->failStr().isEmpty());
-    EXPECT_TRUE(list[2]->failStr().isEmpty());
-    EXPECT_EQ(toolCalls().size(), 1);
+    EXPECT_LT(clock.elapsed(), 20000) << "the tool was stopped within its file";
+    ASSERT_EQ(m_delegate.endItems.size(), 3);
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Fail"));
+    EXPECT_TRUE(list[3]->failStr().isEmpty()) << "never reached";
+    EXPECT_TRUE(list[4]->failStr().isEmpty());
+    EXPECT_TRUE(QFile::exists(list[3]->url()));
+    EXPECT_EQ(m_delegate.events, (QStringList{"a", "b", "slow", "fail"}));
+    EXPECT_EQ(toolCalls().size(), 3);
 }
 
 TEST_F(WorkerTest, MissingOrUnstartableToolFailsEachItemAndGoesOn)
@@ -421,16 +516,20 @@ TEST_F(WorkerTest, MissingOrUnstartableToolFailsEachItemAndGoesOn)
 
 TEST_F(WorkerTest, ToolThatVanishesMidRunFailsTheRestWithoutHarmingTheEndedChild)
 {
-    // The first child removes the tool: the next launch fails while the first end is delivered.
-    installTool(QStringLiteral("rm -f -- \"$2\" \"$0\"\n"));
-    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    // The first child removes the tool and ends: the next start fails while that end is delivered.
+    installTool(QStringLiteral("rm -f -- \"$2\" \"$0\"; kill -9 $$\n"));
+    QDir(m_files.path()).mkpath(QStringLiteral("dir"));
+    const FileObjList list{item(makeFile("a"), 6), item(makeFile("b"), 6),
+                           item(m_files.filePath("dir"), 0, true), item(makeFile("c"), 6)};
     RemoveFileAndFolder worker;
     ASSERT_TRUE(run(worker, list));
-    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"))
+        << "gone, though the tool died before it said so";
     EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
-    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[2]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(list[3]->failStr(), QStringLiteral("Fail"));
     EXPECT_EQ(m_delegate.fails, 2);
-    EXPECT_EQ(m_delegate.endItems.size(), 3);
+    EXPECT_EQ(m_delegate.endItems.size(), 4);
 }
 
 TEST_F(WorkerTest, WorkerReleasedDuringARunLeavesNoChildBehind)
@@ -464,6 +563,7 @@ TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
             QTimer::singleShot(0, this, [this] { postTermination(true); });
             return true;
         }
+        bool writeInput(const QByteArray &) override { return true; }
         void terminate() override {}
         bool isRunning() const override { return false; }
     };
@@ -474,8 +574,8 @@ TEST_F(WorkerTest, ChildReportedUnstartableLaterIsMarkedFailedOnce)
     const bool ended = run(worker, list);
     ProcessRunner::setFactory({});
     ASSERT_TRUE(ended);
-    EXPECT_EQ(launches.size(), 2);
-    EXPECT_TRUE(launches.value(0).endsWith(QStringLiteral("/srm -fsvrz ") + list[0]->url()));
+    EXPECT_EQ(launches.size(), 1) << "both files were handed to the one child";
+    EXPECT_TRUE(launches.value(0).endsWith(QStringLiteral("/srm -fsvrz --batch")));
     EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
     EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
     EXPECT_EQ(m_delegate.fails, 2);
@@ -486,11 +586,16 @@ TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
     // A tool that is done at once: its end still decides, and the file is gone by then.
     struct InstantRunner : ProcessRunner
     {
-        bool launch(const QString &, const QStringList &arguments) override
+        bool launch(const QString &, const QStringList &) override { return true; }
+        bool writeInput(const QByteArray &bytes) override
         {
-            QFile::remove(arguments.value(1));
-            QTimer::singleShot(0, this, [this] { postTermination(false); });
+            ::unlink(bytes.constData());
+            QTimer::singleShot(0, this, [this] { deliverLine("0 ok"); });
             return true;
+        }
+        void closeInput() override
+        {
+            QTimer::singleShot(0, this, [this] { postTermination(false); });
         }
         void terminate() override {}
         bool isRunning() const override { return false; }

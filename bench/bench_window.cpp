@@ -1,0 +1,170 @@
+// The application as a person uses it, timed from inside, offscreen (driven by bench/erase_bench.sh).
+//
+//   build/bench/bench_window tree FOLDER FILES   makes FILES files of 4 KiB in nested folders
+//   build/bench/bench_window erase FOLDER        drops FOLDER on the main window, presses erase and
+//                                                "Erase Now", waits for the result pane; prints the
+//                                                seconds from the drop to the pane, and the pane
+//   build/bench/bench_window add N...            drops N paths of existing files on the main window
+//                                                (each N in turn, on a fresh window); prints seconds
+//
+// The built bundle's resources are copied to a temporary bundle (the run's history goes there) and
+// the settings are temporary too, with the one-pass method ("-fsvrz": one random pass, then zeros).
+
+#include "ApplicationModal.h"
+#include "MainWindowController.h"
+#include "ShredProgressWindowController.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "platform/UserDefaults.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+// A copy of the built bundle, so the run's history never lands in the build tree.
+bool copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir() && !it.fileInfo().isSymLink()) {
+            QDir().mkpath(target);
+        } else if (!QFile::copy(source, target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// 10 folders of 10 folders of files (100 files in each inner folder while they last).
+int makeTree(const QString &root, int files)
+{
+    std::mt19937_64 random(std::random_device{}());
+    QByteArray content(4096, '\0');
+    for (int i = 0; i < files; ++i) {
+        const QString folder =
+            QStringLiteral("%1/d%2/e%3").arg(root).arg(i / 1000, 2, 10, QLatin1Char('0')).arg((i / 100) % 10);
+        if (i % 100 == 0)
+            QDir().mkpath(folder);
+        for (int j = 0; j < content.size(); j += 8) {
+            const quint64 word = random();
+            std::memcpy(content.data() + j, &word, 8);
+        }
+        const QByteArray path = QFile::encodeName(folder + QStringLiteral("/f%1").arg(i));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0 || ::write(fd, content.constData(), size_t(content.size())) != content.size()) {
+            std::fprintf(stderr, "cannot write %s\n", path.constData());
+            return 1;
+        }
+        ::close(fd);
+    }
+    ::sync();
+    return 0;
+}
+
+int erase(const QString &folder)
+{
+    MainWindowController controller;
+    QElapsedTimer clock;
+    clock.start();
+    controller.viewDragAction({folder});
+    if (controller.valueArr().size() != 1) {
+        std::fprintf(stderr, "the folder was not added\n");
+        return 1;
+    }
+    QString pane;
+    // The erase button opens the progress window modally; "Erase Now" is pressed from its loop.
+    QTimer::singleShot(0, [&] {
+        ShredProgressWindowController *progress = controller.shredProgessWC();
+        progress->beginToDelete();
+        auto *watch = new QTimer(progress);
+        QObject::connect(watch, &QTimer::timeout, [&, progress, watch] {
+            const bool success = progress->successBlowView()->isVisible();
+            if (!success && !progress->failBlowView()->isVisible())
+                return;
+            pane = success ? QStringLiteral("success") : QStringLiteral("failure");
+            watch->stop();
+            ApplicationModal::stopModal();
+        });
+        watch->start(2);
+    });
+    controller.doEraserButtonClick();
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    std::printf("%.3f %s\n", seconds, qPrintable(pane));
+    return pane == QStringLiteral("success") ? 0 : 1;
+}
+
+int add(const QStringList &counts)
+{
+    QTemporaryDir files;
+    int made = 0;
+    for (const QString &count : counts)
+        made = std::max(made, count.toInt());
+    QStringList paths;
+    for (int i = 0; i < made; ++i) {
+        paths << files.filePath(QStringLiteral("item%1.%2").arg(i).arg(i % 7 == 0 ? "txt" : "bin"));
+        QFile(paths.last()).open(QIODevice::WriteOnly);
+    }
+    for (const QString &count : counts) {
+        MainWindowController controller;
+        const QStringList drop = paths.mid(0, count.toInt());
+        QElapsedTimer clock;
+        clock.start();
+        controller.viewDragAction(drop);
+        QApplication::processEvents(); // the table takes the new rows
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        std::printf("%d %.3f\n", int(controller.valueArr().size()), seconds);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s tree FOLDER FILES | erase FOLDER | add N...\n", argv[0]);
+        return 2;
+    }
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    if (mode == QStringLiteral("tree"))
+        return argc == 4 ? makeTree(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) : 2;
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::setLogSink([](const QString &) {}); // no line per item in the timings
+    QTemporaryDir home;
+    UserDefaults defaults(home.filePath(QStringLiteral("defaults.conf")));
+    UserDefaults::setStandardOverride(&defaults);
+    defaults.setInteger(1, QStringLiteral("EraserTimes"));
+    const QString bundle = home.filePath(QStringLiteral("Bench.app"));
+    if (!copyTree(QStringLiteral(NULLWELL_INNER_BUNDLE), bundle)) {
+        std::fprintf(stderr, "cannot copy the built bundle\n");
+        return 1;
+    }
+    Bundle::setMainBundleOverride(bundle);
+
+    int status = 2;
+    if (mode == QStringLiteral("erase"))
+        status = erase(QString::fromLocal8Bit(argv[2]));
+    else if (mode == QStringLiteral("add"))
+        status = add(app.arguments().mid(2));
+    UserDefaults::setStandardOverride(nullptr);
+    Bundle::setMainBundleOverride(QString());
+    return status;
+}
