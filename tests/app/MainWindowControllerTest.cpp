@@ -74,20 +74,8 @@ protected:
         QDir().mkpath(path);
         return path;
     }
-    QStringList listedPaths() const
-    {
-        QStringList paths;
-        for (const FileObjPtr &item : m_controller->valueArr())
-            paths << item->url();
-        return paths;
-    }
-    static QStringList paths(const FileObjList &list)
-    {
-        QStringList result;
-        for (const FileObjPtr &item : list)
-            result << item->url();
-        return result;
-    }
+    QStringList listedPaths() const { return testsupport::urlsOf(m_controller->valueArr()); }
+    static QStringList paths(const FileObjList &list) { return testsupport::urlsOf(list); }
 
     // Presses the erase button and "Erase Now", then waits for the result pane.
     bool eraseSelected()

@@ -50,6 +50,16 @@ private:
 // first path, `atEnd` after the input has ended (its status is the tool's).
 QByteArray standInTool(const QByteArray &body, const QByteArray &atStart = {}, const QByteArray &atEnd = {});
 
+// The paths of a list of items, in order, for comparing work lists and results.
+template <typename ItemList>
+QStringList urlsOf(const ItemList &list)
+{
+    QStringList result;
+    for (const auto &item : list)
+        result << item->url();
+    return result;
+}
+
 // Spins the event loop until the predicate holds or the time is up.
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs = 10000);
 

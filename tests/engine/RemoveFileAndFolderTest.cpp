@@ -399,9 +399,11 @@ TEST_F(WorkerTest, AToolAnsweringOutOfTurnIsStoppedAndOnlyTheDiskDecides)
     ASSERT_TRUE(run(worker, list));
     EXPECT_TRUE(log.contains(QStringLiteral("srm answered out of turn or unreadably; it is stopped")));
     EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success")) << "gone, whatever the tool said";
-    for (const FileObjPtr &obj : list)
-        if (QFile::exists(obj->url()))
+    for (const FileObjPtr &obj : list) {
+        if (QFile::exists(obj->url())) {
             EXPECT_EQ(obj->failStr(), QStringLiteral("Fail"));
+        }
+    }
 }
 
 TEST_F(WorkerTest, NothingOutsideTheListIsReachedThroughALinkOrAMountRefusal)

@@ -3,6 +3,7 @@
 #include "WorkListBuilder.h"
 
 #include "MountFixture.h"
+#include "common/TestSupport.h"
 #include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
@@ -49,13 +50,7 @@ protected:
         item->setIsSSD(true);
         return item;
     }
-    static QStringList urls(const FileObjList &list)
-    {
-        QStringList result;
-        for (const FileObjPtr &item : list)
-            result << item->url();
-        return result;
-    }
+    static QStringList urls(const FileObjList &list) { return testsupport::urlsOf(list); }
     static FileObjPtr find(const FileObjList &list, const QString &url)
     {
         for (const FileObjPtr &item : list) {
