@@ -8,11 +8,16 @@
 
 #include "platform/UserDefaults.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Each test process keeps its own configuration folder: what Qt itself remembers (file dialogs'
+    // history) neither leaks into the account running the tests nor races with tests run alongside.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
 #ifdef NULLWELL_TEST_GUI
     // Tests never need a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
