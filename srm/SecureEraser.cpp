@@ -121,7 +121,7 @@ bool SecureEraser::erase(const std::string &path)
         return fail(path, "is a folder (use -r)");
     else
         erased = eraseTree(dirFd, container, where.name, info, display);
-    return erased && folderChanged(dirFd, path);
+    return erased && folderChanged(dirFd, container, path);
 }
 
 bool SecureEraser::eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,
@@ -250,7 +250,7 @@ bool SecureEraser::eraseTree(int dirFd, const FileIdentity &container, const std
         std::string reason;
         if (done.complete && !scrubExtendedAttributes(current.get(), reason)) {
             fail(display, reason);
-        } else if (done.complete && folderChanged(current.get(), display)) {
+        } else if (done.complete && folderChanged(current.get(), done.identity, display)) {
             current.reset();
             if (::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0) {
                 failErrno(display, "cannot remove the folder", errno);
@@ -332,16 +332,13 @@ void SecureEraser::reportSharedData(const std::string &display, nlink_t links)
                      display.c_str(), others);
 }
 
-bool SecureEraser::folderChanged(int dirFd, const std::string &display)
+bool SecureEraser::folderChanged(int dirFd, const FileIdentity &identity, const std::string &display)
 {
     if (!m_deferSyncs) {
         if (::fsync(dirFd) != 0 && errno != EINVAL)
             return failErrno(display, "cannot sync its folder", errno);
         return true;
     }
-    FileIdentity identity;
-    if (!FileIdentity::of(dirFd, identity))
-        return failErrno(display, "cannot examine its folder", errno);
     const std::uint64_t fileSystem = identity.knowsMount ? identity.mount : std::uint64_t(identity.device);
     if (m_pendingSyncs.count(fileSystem) == 0) {
         const int kept = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);

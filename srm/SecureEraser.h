@@ -52,7 +52,8 @@ private:
                     const FileIdentity &container, const std::string &display, Descriptor &folder,
                     FileIdentity &identity);
     bool listFolder(int fd, std::vector<std::string> &names, const std::string &display);
-    bool folderChanged(int dirFd, const std::string &display);
+    // identity is the folder's as the caller examined it on opening; examining it again costs a call.
+    bool folderChanged(int dirFd, const FileIdentity &identity, const std::string &display);
     void reportSharedData(const std::string &display, nlink_t links);
     std::string randomNameLike(const std::string &name);
     bool fail(const std::string &display, const std::string &reason);
