@@ -9,12 +9,10 @@
 
 namespace srm {
 
-BatchRunner::BatchRunner(SecureEraser &eraser, int input, std::FILE *results)
-    : m_eraser(eraser), m_input(input), m_results(results)
-{
-}
+namespace {
 
-std::string BatchRunner::oneLine(const std::string &text)
+// One line of text: control characters (newlines included) become spaces.
+std::string oneLine(const std::string &text)
 {
     std::string line = text;
     for (char &c : line) {
@@ -23,6 +21,13 @@ std::string BatchRunner::oneLine(const std::string &text)
             c = ' ';
     }
     return line;
+}
+
+} // namespace
+
+BatchRunner::BatchRunner(SecureEraser &eraser, int input, std::FILE *results)
+    : m_eraser(eraser), m_input(input), m_results(results)
+{
 }
 
 void BatchRunner::report(bool erased, const std::string &reason)

@@ -18,9 +18,6 @@ public:
     // Runs to the end of the input: 0 when every path was erased and synced, else 1.
     int run();
 
-    // One line of text: control characters (newlines included) become spaces.
-    static std::string oneLine(const std::string &text);
-
 private:
     void handle(const std::string &path);
     void report(bool erased, const std::string &reason);

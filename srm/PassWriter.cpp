@@ -34,6 +34,32 @@ std::vector<PassWriter::Extent> merged(std::vector<PassWriter::Extent> extents)
     return result;
 }
 
+// The data extents of a file of size bytes, in order.
+bool dataExtents(int fd, std::uint64_t size, std::vector<PassWriter::Extent> &extents)
+{
+    std::uint64_t position = 0;
+    while (position < size) {
+        const off_t data = ::lseek(fd, off_t(position), SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // nothing but a hole up to the end
+            if (errno != EINVAL)
+                return false;
+            extents.push_back({position, size}); // no hole support: everything counts as data
+            break;
+        }
+        if (std::uint64_t(data) >= size)
+            break;
+        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        if (hole < 0)
+            return false;
+        const std::uint64_t end = std::min(std::uint64_t(hole), size);
+        extents.push_back({std::uint64_t(data), end});
+        position = end;
+    }
+    return true;
+}
+
 } // namespace
 
 PassWriter::PassWriter(std::vector<Pass> passes, std::FILE *progress)
@@ -45,31 +71,6 @@ bool PassWriter::failed(const std::string &what, int error)
 {
     m_reason = what + ": " + std::strerror(error);
     return false;
-}
-
-bool PassWriter::dataExtents(int fd, std::uint64_t from, std::uint64_t to, std::vector<Extent> &extents)
-{
-    std::uint64_t position = from;
-    while (position < to) {
-        const off_t data = ::lseek(fd, off_t(position), SEEK_DATA);
-        if (data < 0) {
-            if (errno == ENXIO)
-                break; // nothing but a hole up to the end
-            if (errno != EINVAL)
-                return false;
-            extents.push_back({position, to}); // no hole support: everything counts as data
-            break;
-        }
-        if (std::uint64_t(data) >= to)
-            break;
-        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
-        if (hole < 0)
-            return false;
-        const std::uint64_t end = std::min(std::uint64_t(hole), to);
-        extents.push_back({std::uint64_t(data), end});
-        position = end;
-    }
-    return true;
 }
 
 std::vector<PassWriter::Extent> PassWriter::subtract(const std::vector<Extent> &a,
@@ -102,7 +103,7 @@ bool PassWriter::overwrite(int fd, const std::string &label)
         if (::fstat(fd, &info) != 0)
             return failed("cannot examine", errno);
         std::vector<Extent> present;
-        if (!dataExtents(fd, 0, std::uint64_t(info.st_size), present))
+        if (!dataExtents(fd, std::uint64_t(info.st_size), present))
             return failed("cannot find its data", errno);
         const std::vector<Extent> unwritten = subtract(present, written);
         if (unwritten.empty())

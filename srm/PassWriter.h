@@ -34,14 +34,10 @@ public:
     // Every data extent of the file with every pass, until no unwritten data is left; false with
     // reason() set.
     bool overwrite(int fd, const std::string &label);
-    // The data extents of [from, to), in order.
-    static bool dataExtents(int fd, std::uint64_t from, std::uint64_t to, std::vector<Extent> &extents);
     // What of the sorted extents a is not covered by the sorted extents b.
     static std::vector<Extent> subtract(const std::vector<Extent> &a, const std::vector<Extent> &b);
 
     const std::string &reason() const { return m_reason; }
-    RandomStream &random() { return m_random; }
-    const std::vector<Pass> &passes() const { return m_passes; }
     void setPasses(std::vector<Pass> passes) { m_passes = std::move(passes); }
     // Called after each pass has reached the disk (tests change the file there).
     void setPassHook(std::function<void(std::size_t)> hook) { m_passHook = std::move(hook); }

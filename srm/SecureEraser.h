@@ -39,8 +39,6 @@ public:
     const std::string &failedEntry() const { return m_failedEntry; }
     const std::string &failureReason() const { return m_failureReason; }
 
-    PassWriter &writer() { return m_writer; }
-
 private:
     bool eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,
                         const struct stat &info, const std::string &display);
