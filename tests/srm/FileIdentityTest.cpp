@@ -1,4 +1,5 @@
 #include "FileIdentity.h"
+#include "FileHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +27,8 @@ mode_t modeOf(const QString &path)
 TEST(FileIdentity, AModeChangeReachesTheExaminedEntryAndNeverALinksTarget)
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("target"));
-    const QString entry = dir.filePath(QStringLiteral("entry"));
-    QFile(target).open(QIODevice::WriteOnly);
-    QFile(entry).open(QIODevice::WriteOnly);
+    const QString target = writeFile(dir.filePath(QStringLiteral("target")), {});
+    const QString entry = writeFile(dir.filePath(QStringLiteral("entry")), {});
     ::chmod(QFile::encodeName(target).constData(), 0400);
     ::chmod(QFile::encodeName(entry).constData(), 0400);
     const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

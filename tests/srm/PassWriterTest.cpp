@@ -1,4 +1,5 @@
 #include "PassWriter.h"
+#include "FileHelpers.h"
 #include "RandomStream.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,6 @@
 using namespace srm;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 QByteArray readAt(int fd, off_t offset, std::size_t length)
 {
@@ -97,20 +91,17 @@ TEST(PassWriter, PassesRunInOrderAndZerosComeLast)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pattern"));
     constexpr std::size_t kLength = 3 * 1024 * 1024 + 10;
-    QFile seed(path);
-    seed.open(QIODevice::WriteOnly);
-    seed.write(QByteArray(int(kLength), 'A'));
-    seed.close();
+    writeFile(path, QByteArray(int(kLength), 'A'));
 
     const int fd = openFile(path, O_WRONLY);
     PassWriter gutmann(passesFor(Method::Gutmann, false));
     ASSERT_TRUE(gutmann.overwrite(fd, "pattern"));
     // The last pass of the 35 is random: nothing of the 'A's can be left.
-    EXPECT_EQ(readAll(path).indexOf(QByteArray(16, 'A')), -1);
+    EXPECT_EQ(readFile(path).indexOf(QByteArray(16, 'A')), -1);
     PassWriter withZeros(passesFor(Method::ThreePass, true));
     ASSERT_TRUE(withZeros.overwrite(fd, "pattern"));
     ::close(fd);
-    EXPECT_EQ(readAll(path), QByteArray(int(kLength), '\0'));
+    EXPECT_EQ(readFile(path), QByteArray(int(kLength), '\0'));
 }
 
 TEST(PassWriter, DataAddedDuringThePassesIsOverwrittenTooAndAFileThatNeverSettlesFails)
@@ -130,7 +121,7 @@ TEST(PassWriter, DataAddedDuringThePassesIsOverwrittenTooAndAFileThatNeverSettle
         ASSERT_EQ(::pwrite(writerFd, added.constData(), std::size_t(added.size()), 1 << 20), added.size());
     });
     ASSERT_TRUE(writer.overwrite(fd, "growing")) << writer.reason();
-    const QByteArray content = readAll(path);
+    const QByteArray content = readFile(path);
     EXPECT_EQ(content.size(), (1 << 20) + added.size());
     EXPECT_FALSE(content.contains("NNNNNNNN"));
     EXPECT_FALSE(content.contains("OOOOOOOO"));

@@ -1,12 +1,12 @@
 // Whether erased content can be found on the device afterwards: a small ext4 image on a loop
 // device, a file with a unique marker, the tool (or a plain rm for contrast), then a search of the
 // raw image. Needs root and loop devices; skipped with a message elsewhere.
+#include "FileHelpers.h"
 #include "common/LoopImage.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -35,11 +35,7 @@ bool markerSurvives(const QStringList &command, QString &skip, const QStringList
     }
     const QByteArray marker = newMarker();
     const QString path = image.mountPoint() + QStringLiteral("/marked.txt");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    for (int i = 0; i < 2000; ++i)
-        file.write(marker + '\n');
-    file.close();
+    writeFile(path, QByteArray(marker + '\n').repeated(2000));
     if (prepare && !prepare(path, marker)) {
         skip = QStringLiteral("cannot prepare the file");
         return true;

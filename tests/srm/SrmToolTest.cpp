@@ -76,11 +76,7 @@ TEST(SrmTool, AwkwardNamesAreErasedWhateverTheirBytes)
         paths << writeFile(dir.filePath(name), "content");
     // A name that is not valid UTF-8.
     const QByteArray rawName = QFile::encodeName(dir.path()) + "/bad\xff\xfe";
-    {
-        QFile raw(QFile::decodeName(rawName));
-        raw.open(QIODevice::WriteOnly);
-        raw.write("content");
-    }
+    writeFile(QFile::decodeName(rawName), "content");
     ASSERT_TRUE(existsNoFollow(QFile::decodeName(rawName)));
     QStringList arguments{QStringLiteral("-fsz"), QStringLiteral("--")};
     arguments << paths << QFile::decodeName(rawName);
@@ -115,9 +111,7 @@ TEST(SrmTool, LinksAreRemovedNeverFollowedAndOnlyRegularFilesAreOverwritten)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(existsNoFollow(link));
     EXPECT_FALSE(existsNoFollow(folderLink));
-    QFile kept(target);
-    kept.open(QIODevice::ReadOnly);
-    EXPECT_EQ(kept.readAll(), original) << "the link's target is untouched";
+    EXPECT_EQ(readFile(target), original) << "the link's target is untouched";
     EXPECT_TRUE(QFile::exists(folderTarget));
 
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
