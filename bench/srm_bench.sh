@@ -37,6 +37,22 @@ elapsed() { calc "$2 - $1"; }
 ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
 
 make_file() { dd if=/dev/zero of="$1" bs=1M count="$size_mib" conv=fdatasync status=none; }
+# best VAR COMMAND...: times the command on a freshly made $file and keeps the lower of that and VAR.
+best() {
+    local var=$1 t0 t1
+    shift
+    make_file "$file"
+    t0=$(now); "$@"; t1=$(now)
+    printf -v "$var" '%s' "$(min "${!var}" "$(elapsed "$t0" "$t1")")"
+}
+# dd_passes SOURCE: $passes copies of SOURCE over $file, each synced, then its removal.
+dd_passes() {
+    local i
+    for ((i = 0; i < passes; i++)); do
+        dd if="$1" of="$file" bs=1M count="$size_mib" conv=notrunc,fdatasync status=none
+    done
+    rm -f "$file"
+}
 
 echo "srm: $srm"
 echo "file size: ${size_mib} MiB on $(df -P "$work" | awk 'NR==2 {print $1}'); $(nproc) cores"
@@ -50,37 +66,11 @@ for spec in "s:1:HMG Infosec Standard 5" "E:3:U.S. Army AR380-19" "m:7:DoD 5220.
     file="$work/big"
     srm_s=999999 dd_s=999999 dd0_s=999999 shred_s=999999 base_s=999999
     for ((round = 0; round < repeat; round++)); do
-        make_file "$file"
-        t0=$(now); "$srm" -f${flag} "$file"; t1=$(now)
-        srm_s=$(min "$srm_s" "$(elapsed "$t0" "$t1")")
-
-        if [ -n "$baseline" ]; then
-            make_file "$file"
-            t0=$(now); "$baseline" -f${flag} "$file"; t1=$(now)
-            base_s=$(min "$base_s" "$(elapsed "$t0" "$t1")")
-        fi
-
-        make_file "$file"
-        t0=$(now)
-        for ((i = 0; i < passes; i++)); do
-            dd if="$shm/random" of="$file" bs=1M count="$size_mib" conv=notrunc,fdatasync status=none
-        done
-        rm -f "$file"
-        t1=$(now)
-        dd_s=$(min "$dd_s" "$(elapsed "$t0" "$t1")")
-
-        make_file "$file"
-        t0=$(now)
-        for ((i = 0; i < passes; i++)); do
-            dd if=/dev/zero of="$file" bs=1M count="$size_mib" conv=notrunc,fdatasync status=none
-        done
-        rm -f "$file"
-        t1=$(now)
-        dd0_s=$(min "$dd0_s" "$(elapsed "$t0" "$t1")")
-
-        make_file "$file"
-        t0=$(now); shred -u -n "$passes" "$file"; t1=$(now)
-        shred_s=$(min "$shred_s" "$(elapsed "$t0" "$t1")")
+        best srm_s "$srm" -f${flag} "$file"
+        [ -z "$baseline" ] || best base_s "$baseline" -f${flag} "$file"
+        best dd_s dd_passes "$shm/random"
+        best dd0_s dd_passes /dev/zero
+        best shred_s shred -u -n "$passes" "$file"
     done
 
     # Time per pass relative to the peer's: above 1 means srm is faster.
