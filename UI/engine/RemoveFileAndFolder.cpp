@@ -188,8 +188,7 @@ void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, AnchoredPath &anc
         failItem(item, QStringLiteral("--没有权限--------") + path);
         return;
     }
-    if (ImmutableFlag::isSet(path))
-        ImmutableFlag::clear(path);
+    ImmutableFlag::clear(anchored.folderFd(), anchored.leaf());
 
     m_filePathStr = path;
     if (!ensureBatch(flag)) {
