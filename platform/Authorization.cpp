@@ -1,5 +1,8 @@
 #include "platform/Authorization.h"
 
+#include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -12,7 +15,6 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -75,10 +77,7 @@ bool runsProgram(pid_t pid, const char *expectedName)
     const timespec pause{0, 20 * 1000 * 1000};
     for (;;) {
         int status = 0;
-        pid_t done;
-        do {
-            done = ::waitpid(child, &status, WNOHANG);
-        } while (done < 0 && errno == EINTR);
+        const pid_t done = ChildProcess::wait(child, &status, WNOHANG);
         if (done == child) {
             sendReport(reportFd, Report::Exited, WIFEXITED(status) ? WEXITSTATUS(status) : 128);
             ::_exit(0);
@@ -143,15 +142,11 @@ qint32 Authorization::spawnInOwnSession(const QStringList &argv, const QString &
     if (argv.isEmpty())
         return kToolExecuteFailure;
     // Built before forking: no allocation afterwards.
-    std::vector<QByteArray> storage;
-    storage.reserve(size_t(argv.size()));
-    for (const QString &item : argv)
-        storage.push_back(QFile::encodeName(item));
-    std::vector<char *> vector;
-    for (QByteArray &item : storage)
-        vector.push_back(item.data());
-    vector.push_back(nullptr);
-    const QByteArray programName = QFile::encodeName(QFileInfo(program).fileName()).left(15);
+    const std::optional<ChildProcess::Vector> vector =
+        ChildProcess::arguments(argv.constFirst(), argv.mid(1));
+    if (!vector)
+        return kToolExecuteFailure;
+    const QByteArray programName = NativePath::encodeOrEmpty(QFileInfo(program).fileName()).left(15);
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
@@ -166,7 +161,7 @@ qint32 Authorization::spawnInOwnSession(const QStringList &argv, const QString &
     if (first == 0) {
         ::close(report[0]);
         ::setsid();
-        runWatcher(vector.data(), programName.constData(), report[1]);
+        runWatcher(vector->data(), programName.constData(), report[1]);
     }
     ::close(report[1]);
     // The first report tells: the watcher writes one, and so does the program's process when its
@@ -186,8 +181,7 @@ qint32 Authorization::spawnInOwnSession(const QStringList &argv, const QString &
     }
     ::close(report[0]);
     int status = 0;
-    while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {
-    }
+    ChildProcess::wait(first, &status, 0);
 
     switch (outcome.kind) {
     case Report::Running:

@@ -1,5 +1,6 @@
 #include "platform/UserProcess.h"
 
+#include "platform/ChildProcess.h"
 #include "platform/InvokingUser.h"
 #include "platform/Log.h"
 
@@ -23,11 +24,9 @@ extern char **environ;
 
 struct UserProcess::Prepared
 {
-    QByteArray program;
-    std::vector<QByteArray> argumentStorage;
-    std::vector<QByteArray> environmentStorage;
-    std::vector<char *> argv;
-    std::vector<char *> envp;
+    QString program; // for the log
+    ChildProcess::Vector argv;
+    ChildProcess::Vector envp;
     bool switchUser = false;
     uid_t uid = 0;
     gid_t gid = 0;
@@ -85,23 +84,14 @@ std::vector<QByteArray> personsEnvironment(const InvokingUser &person)
         }
         if (::chdir(p.home.constData()) != 0 && ::chdir("/") != 0)
             ::_exit(127);
-        ::execve(p.program.constData(), p.argv.data(), const_cast<char **>(p.envp.data()));
+        ::execve(p.argv.data()[0], p.argv.data(), p.envp.data());
     } else {
-        ::execve(p.program.constData(), p.argv.data(), environ);
+        ::execve(p.argv.data()[0], p.argv.data(), environ);
     }
     const int error = errno;
     ssize_t ignored = ::write(reportFd, &error, sizeof error);
     (void)ignored;
     ::_exit(127);
-}
-
-pid_t waitRetrying(pid_t pid, int *status, int options)
-{
-    pid_t result;
-    do {
-        result = ::waitpid(pid, status, options);
-    } while (result < 0 && errno == EINTR);
-    return result;
 }
 
 // True when the child executed its program: the report pipe closes by itself on exec.
@@ -128,7 +118,15 @@ UserProcess::UserProcess(const QString &program, const QStringList &arguments)
         platform::log(QStringLiteral("Cannot start %1: it is not installed").arg(program));
         return;
     }
+    std::optional<ChildProcess::Vector> argv = ChildProcess::arguments(path, arguments);
+    if (!argv) {
+        platform::log(
+            QStringLiteral("Not starting %1: an argument cannot be carried byte for byte").arg(program));
+        return;
+    }
     auto prepared = std::make_shared<Prepared>();
+    prepared->program = path;
+    prepared->argv = std::move(*argv);
     if (::geteuid() == 0) {
         const std::optional<InvokingUser> person = InvokingUser::find();
         if (!person) {
@@ -141,18 +139,8 @@ UserProcess::UserProcess(const QString &program, const QStringList &arguments)
         prepared->gid = person->gid();
         prepared->groups = person->groups();
         prepared->home = QFile::encodeName(person->home());
-        prepared->environmentStorage = personsEnvironment(*person);
+        prepared->envp = ChildProcess::Vector(personsEnvironment(*person));
     }
-    prepared->program = QFile::encodeName(path);
-    prepared->argumentStorage.push_back(prepared->program);
-    for (const QString &argument : arguments)
-        prepared->argumentStorage.push_back(argument.toLocal8Bit());
-    for (QByteArray &item : prepared->argumentStorage)
-        prepared->argv.push_back(item.data());
-    prepared->argv.push_back(nullptr);
-    for (QByteArray &item : prepared->environmentStorage)
-        prepared->envp.push_back(item.data());
-    prepared->envp.push_back(nullptr);
     m_prepared = std::move(prepared);
 }
 
@@ -195,12 +183,12 @@ bool UserProcess::startDetached() const
     }
     ::close(report[1]);
     int status = 0;
-    const pid_t waited = waitRetrying(first, &status, 0);
+    const pid_t waited = ChildProcess::wait(first, &status, 0);
     const bool forked = waited < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const bool ran = executed(report[0]);
     ::close(report[0]);
     if (!forked || !ran)
-        platform::log(QStringLiteral("Could not start %1").arg(QFile::decodeName(m_prepared->program)));
+        platform::log(QStringLiteral("Could not start %1").arg(m_prepared->program));
     return forked && ran;
 }
 
@@ -226,16 +214,15 @@ int UserProcess::run(int timeoutMs) const
     int status = 0;
     const timespec pause{0, 10 * 1000 * 1000};
     for (int waitedMs = 0;; waitedMs += 10) {
-        const pid_t done = waitRetrying(child, &status, WNOHANG);
+        const pid_t done = ChildProcess::wait(child, &status, WNOHANG);
         if (done == child)
             break;
         if (done < 0)
             return -1;
         if (waitedMs >= timeoutMs) {
             ::kill(child, SIGKILL);
-            waitRetrying(child, &status, 0);
-            platform::log(
-                QStringLiteral("%1 did not answer in time").arg(QFile::decodeName(m_prepared->program)));
+            ChildProcess::wait(child, &status, 0);
+            platform::log(QStringLiteral("%1 did not answer in time").arg(m_prepared->program));
             return -1;
         }
         ::nanosleep(&pause, nullptr);

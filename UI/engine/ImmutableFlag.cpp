@@ -10,12 +10,16 @@
 namespace {
 // The attribute belongs to the item itself: a link is never followed, and opening must not block
 // on a FIFO or a device.
+int openForFlags(int folderFd, const char *name)
+{
+    if (!name || !*name)
+        return -1;
+    return ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+}
+
 int openForFlags(const QString &path)
 {
-    if (path.isEmpty())
-        return -1;
-    return ::open(NativePath::encodeOrEmpty(path).constData(),
-                  O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    return openForFlags(AT_FDCWD, NativePath::encodeOrEmpty(path).constData());
 }
 } // namespace
 
@@ -32,7 +36,12 @@ bool ImmutableFlag::isSet(const QString &path)
 
 bool ImmutableFlag::clear(const QString &path)
 {
-    const int fd = openForFlags(path);
+    return clear(AT_FDCWD, NativePath::encodeOrEmpty(path).constData());
+}
+
+bool ImmutableFlag::clear(int folderFd, const char *name)
+{
+    const int fd = openForFlags(folderFd, name);
     if (fd < 0)
         return false;
     int flags = 0;

@@ -11,4 +11,6 @@ public:
     static bool isSet(const QString &path);
     // Clears the attribute if it is set; true when the file no longer carries it.
     static bool clear(const QString &path);
+    // The same for the entry name in an open folder, so that no folder on the way is looked up again.
+    static bool clear(int folderFd, const char *name);
 };

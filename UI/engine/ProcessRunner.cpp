@@ -32,11 +32,6 @@ void ProcessRunner::postTermination(bool failedToStart, int exitCode)
     // A child ends once; a start failure followed by another error must not step the run twice.
     if (m_posted)
         return;
-    if (m_launching) {
-        // Reported by launch() itself; posting now would step the run from inside its own call.
-        m_failedWhileLaunching = true;
-        return;
-    }
     m_posted = true;
     m_failedToStart = failedToStart;
     m_exitCode = exitCode;
@@ -73,18 +68,4 @@ void ProcessRunner::releaseAll(Retired &retired)
             runner.release()->deleteLater();
     }
     retired.clear();
-}
-
-void ProcessRunner::beginLaunch()
-{
-    m_launching = true;
-    m_failedWhileLaunching = false;
-}
-
-bool ProcessRunner::endLaunch()
-{
-    m_launching = false;
-    if (m_failedWhileLaunching)
-        m_posted = true; // no end will be posted for a child that never started
-    return !m_failedWhileLaunching;
 }

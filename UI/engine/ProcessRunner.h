@@ -65,17 +65,11 @@ protected:
     // isDelivering() tells it not to do at once.
     void deliverLine(const QByteArray &line);
     void postTermination(bool failedToStart, int exitCode = 0);
-    // Bracket the start of a child: a failure reported synchronously in between makes endLaunch()
-    // answer false instead of posting.
-    void beginLaunch();
-    bool endLaunch();
 
 private:
     bool m_failedToStart = false;
     int m_exitCode = 0;
     bool m_posted = false;
-    bool m_launching = false;
     bool m_delivering = false;
-    bool m_failedWhileLaunching = false;
     LineHandler m_lineHandler;
 };

@@ -188,8 +188,7 @@ void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, AnchoredPath &anc
         failItem(item, QStringLiteral("--没有权限--------") + path);
         return;
     }
-    if (ImmutableFlag::isSet(path))
-        ImmutableFlag::clear(path);
+    ImmutableFlag::clear(anchored.folderFd(), anchored.leaf());
 
     m_filePathStr = path;
     if (!ensureBatch(flag)) {
@@ -246,7 +245,7 @@ void RemoveFileAndFolder::takeAnswer()
         if (!answer.ok)
             markFailed(item,
                        QStringLiteral("srm could not erase ") + path + QStringLiteral(": ") + answer.reason);
-        else if (AnchoredPath(path).isGone())
+        else if (AnchoredPath::isGone(path))
             item->setFailStr(kSuccess);
         else
             markFailed(item, path + QStringLiteral(" is still there after srm erased it"));
@@ -262,7 +261,7 @@ void RemoveFileAndFolder::takeAnswer()
     m_handed.pop_front();
     m_deleteErrorArr.append(item);
     QPointer<RemoveFileAndFolder> self(this);
-    if (AnchoredPath(path).isGone())
+    if (AnchoredPath::isGone(path))
         item->setFailStr(kSuccess);
     else
         markFailed(item, QStringLiteral("srm ended before it had erased ") + path);

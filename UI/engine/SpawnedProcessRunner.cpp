@@ -1,6 +1,6 @@
 #include "SpawnedProcessRunner.h"
 
-#include "platform/NativePath.h"
+#include "platform/ChildProcess.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -9,14 +9,12 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <optional>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char **environ;
 
@@ -26,8 +24,7 @@ namespace {
 void collectKilled(pid_t pid)
 {
     for (int i = 0; i < 500; ++i) {
-        const pid_t done = ::waitpid(pid, nullptr, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR))
+        if (ChildProcess::wait(pid, nullptr, WNOHANG) != 0)
             return;
         ::usleep(10000);
     }
@@ -54,25 +51,13 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
 {
     if (m_pid > 0)
         return false;
-    std::vector<QByteArray> storage;
-    const std::optional<QByteArray> path = NativePath::encode(program);
+    const std::optional<ChildProcess::Vector> argv = ChildProcess::arguments(program, arguments);
+    const char *path = argv ? argv->data()[0] : nullptr;
     struct stat info
     {
     };
-    if (!path || path->isEmpty() || ::stat(path->constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::access(path->constData(), X_OK) != 0)
+    if (!path || ::stat(path, &info) != 0 || !S_ISREG(info.st_mode) || ::access(path, X_OK) != 0)
         return false;
-    storage.push_back(*path);
-    for (const QString &argument : arguments) {
-        const std::optional<QByteArray> bytes = NativePath::encode(argument);
-        if (!bytes)
-            return false;
-        storage.push_back(*bytes);
-    }
-    std::vector<char *> argv;
-    for (QByteArray &bytes : storage)
-        argv.push_back(bytes.data());
-    argv.push_back(nullptr);
 
     // The child's input is a socket rather than a pipe: writing to it after the child has gone
     // fails with EPIPE instead of killing this process with SIGPIPE.
@@ -116,7 +101,7 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = -1;
-    const int result = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int result = ::posix_spawn(&pid, path, &actions, &attributes, argv->data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (talks()) {
@@ -262,10 +247,7 @@ void SpawnedProcessRunner::watchChild()
 bool SpawnedProcessRunner::reap()
 {
     int status = 0;
-    pid_t done = -1;
-    do {
-        done = ::waitpid(m_pid, &status, WNOHANG);
-    } while (done < 0 && errno == EINTR);
+    const pid_t done = ChildProcess::wait(m_pid, &status, WNOHANG);
     if (done == 0)
         return false;
     m_pid = -1;

@@ -1,5 +1,7 @@
 #include "RemoveFileAndFolder.h"
 
+#include "AnchoredPath.h"
+#include "ImmutableFlag.h"
 #include "ProcessRunner.h"
 
 #include "common/TestSupport.h"
@@ -763,6 +765,34 @@ TEST_F(WorkerTest, ImmutableFileLosesTheMarkBeforeTheToolRuns)
         setImmutable(path, false);
     ASSERT_TRUE(ended);
     EXPECT_TRUE(removed) << "the tool could remove it, so the mark was gone";
+}
+
+// The mark is taken off the entry the walk reached, even when a folder on the way was swapped for a
+// link to one holding a marked file of the same name.
+TEST_F(WorkerTest, ImmutableMarkIsClearedWhereTheWalkStoodNotWhereALinkLeads)
+{
+    QDir files(m_files.path());
+    files.mkpath(QStringLiteral("held"));
+    files.mkpath(QStringLiteral("decoy"));
+    const QString reached = makeFile(QStringLiteral("held/locked"));
+    const QString decoy = makeFile(QStringLiteral("decoy/locked"));
+    if (!setImmutable(reached, true) || !setImmutable(decoy, true))
+        GTEST_SKIP() << "cannot set the immutable attribute here (needs root on a file system that has it)";
+    AnchoredPath anchored(reached);
+    const QString moved = m_files.filePath(QStringLiteral("moved"));
+    const bool swapped =
+        files.rename(QStringLiteral("held"), QStringLiteral("moved")) &&
+        QFile::link(m_files.filePath(QStringLiteral("decoy")), m_files.filePath(QStringLiteral("held")));
+    const bool cleared = ImmutableFlag::clear(anchored.folderFd(), anchored.leaf());
+    const bool movedStillMarked = ImmutableFlag::isSet(moved + QStringLiteral("/locked"));
+    const bool decoyStillMarked = ImmutableFlag::isSet(decoy);
+    setImmutable(moved + QStringLiteral("/locked"), false);
+    setImmutable(decoy, false);
+    setImmutable(reached, false);
+    ASSERT_TRUE(swapped);
+    EXPECT_TRUE(cleared);
+    EXPECT_FALSE(movedStillMarked);
+    EXPECT_TRUE(decoyStillMarked) << "the mark went through the link";
 }
 
 TEST_F(WorkerTest, AFileThatCannotBeRemovedIsNotOverwrittenEither)

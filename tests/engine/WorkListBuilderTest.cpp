@@ -3,6 +3,7 @@
 #include "WorkListBuilder.h"
 
 #include "MountFixture.h"
+#include "common/LoopImage.h"
 #include "common/TestSupport.h"
 #include "platform/NativePath.h"
 
@@ -161,12 +162,13 @@ TEST_F(WorkListBuilderTest, MountPointsInsideAreLeftAloneWithTheirReason)
     const QString rootBind = makeFolder(QStringLiteral("top/sub/rootbind"));
     makeFile(QStringLiteral("elsewhere/kept"));
     const QString loose = makeFile(QStringLiteral("loose"));
+    testsupport::LoopImage disk(path(QString()));
     mounts::MountFixture fixture;
     ASSERT_TRUE(fixture.bind(path(QStringLiteral("elsewhere")), bound)) << fixture.error().toStdString();
     ASSERT_TRUE(fixture.bind(loose, boundFile)) << fixture.error().toStdString();
     ASSERT_TRUE(fixture.bind(QStringLiteral("/"), rootBind)) << fixture.error().toStdString();
     const QString image = makeFolder(QStringLiteral("top/image"));
-    const bool haveImage = fixture.mountExt4Image(path(QString()), image);
+    const bool haveImage = disk.mounted() && fixture.bind(disk.mountPoint(), image);
     if (haveImage)
         makeFile(QStringLiteral("top/image/on-ext4"));
 
@@ -189,5 +191,6 @@ TEST_F(WorkListBuilderTest, MountPointsInsideAreLeftAloneWithTheirReason)
               bound + QStringLiteral(" is a mount point of another file system; left alone"));
     EXPECT_TRUE(find(work, own)->refusal().isEmpty());
     if (!haveImage)
-        GTEST_SKIP() << "bind mounts checked; the ext4 image was not: " << fixture.error().toStdString();
+        GTEST_SKIP() << "bind mounts checked; the ext4 image was not: "
+                     << (disk.mounted() ? fixture.error() : disk.error()).toStdString();
 }
