@@ -126,14 +126,16 @@ void ApplicationModal::runModalForWindow(QWidget *window)
         return;
     }
 
+    // The window may be destroyed while the loop runs: only a guarded pointer may touch it after.
+    const QPointer<QWidget> shown(window);
     QEventLoop loop;
     sessions().push_back(Session{window, &loop, watcher});
     loop.exec(QEventLoop::DialogExec);
     // Ended some other way (the application quitting ends every loop): the session must not
     // outlive its loop.
     endSession(guard);
-    if (window)
-        window->setWindowModality(previous);
+    if (shown)
+        shown->setWindowModality(previous);
 }
 
 void ApplicationModal::finish(Session session)
