@@ -79,13 +79,11 @@ void keepChoice(const QString &name)
 QString supportedEntry(const QVariantMap &supported, const QString &code)
 {
     QStringList codes;
-    for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
-        if (isUsableCode(it.value()) && it.value().toString() == code)
-            return it.key();
-        if (isUsableCode(it.value()))
-            codes.append(it.value().toString());
+    for (const QVariant &value : supported) {
+        if (isUsableCode(value))
+            codes.append(value.toString());
     }
-    const QString match = LanguageCode::bestMatch(code, codes);
+    const QString match = codes.contains(code) ? code : LanguageCode::bestMatch(code, codes);
     for (auto it = supported.cbegin(); it != supported.cend(); ++it) {
         if (!match.isEmpty() && isUsableCode(it.value()) && it.value().toString() == match)
             return it.key();

@@ -2,12 +2,12 @@
 
 // A history database of a chosen size in a throw-away bundle, for the history benchmarks.
 
+#include "BenchTiming.h"
 #include "DoDataBase.h"
 #include "platform/Bundle.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -15,11 +15,8 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <vector>
 
 namespace historybench {
 
@@ -119,22 +116,6 @@ inline void deleteRunByRun(const QString &path, const QStringList &keys)
         }
         sqlite3_close(db);
     }
-}
-
-// Median milliseconds of the measured part over several repetitions.
-inline double median(int repetitions, const std::function<void()> &prepare,
-                     const std::function<void()> &measured)
-{
-    std::vector<double> times;
-    for (int i = 0; i < repetitions; ++i) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        measured();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 } // namespace historybench

@@ -6,35 +6,19 @@
 // seven copies of a 64 MiB file and of a folder of 500 files of 4 KiB, for both ways, and the
 // ratio (our time / Qt's time; below 1 means faster).
 
+#include "BenchTiming.h"
 #include "CFGrowlAdditions.h"
 #include "platform/Log.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
-
-double medianMs(int repetitions, const std::function<void()> &prepare, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < repetitions; ++i) {
-        prepare();
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        times.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void writeFile(const QString &path, qint64 size)
 {
@@ -51,11 +35,11 @@ void compare(const char *label, const QStringList &sources, const QString &targe
         QDir(target).removeRecursively();
         QDir().mkpath(target);
     };
-    const double ours = medianMs(7, clear, [&] {
+    const double ours = benchtiming::median(7, clear, [&] {
         for (const QString &source : sources)
             GrowlCopyObjectSync(source, target, nullptr);
     });
-    const double qt = medianMs(7, clear, [&] {
+    const double qt = benchtiming::median(7, clear, [&] {
         for (const QString &source : sources)
             QFile::copy(source, target + QLatin1Char('/') + QFileInfo(source).fileName());
     });

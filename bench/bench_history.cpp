@@ -16,7 +16,7 @@
 
 #include <cstdio>
 
-using historybench::median;
+using benchtiming::median;
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include <cstdio>
 #include <memory>
 
-using historybench::median;
+using benchtiming::median;
 
 namespace {
 

@@ -8,33 +8,18 @@
 //   - nftw with FTW_PHYS over the same tree (one lstat per entry, nothing recorded): the baseline;
 // and their ratio. The machine's noise cancels in the ratio, not in the times.
 
+#include "BenchTiming.h"
 #include "WorkListBuilder.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <ftw.h>
-#include <functional>
-#include <vector>
 
 namespace {
-
-qint64 medianNanoseconds(const std::function<void()> &work)
-{
-    std::vector<qint64> times;
-    for (int i = 0; i < 7; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        times.push_back(clock.nsecsElapsed());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 long g_seen = 0;
 
@@ -67,14 +52,16 @@ int main(int argc, char **argv)
     chosen->setIsDir(true);
 
     qsizetype listed = 0;
-    const qint64 builder = medianNanoseconds([&] { listed = WorkListBuilder().build({chosen}).size(); });
+    const double builder = benchtiming::median(
+        7, [] {}, [&] { listed = WorkListBuilder().build({chosen}).size(); });
     const QByteArray native = QFile::encodeName(top);
-    const qint64 walk = medianNanoseconds([&] {
-        g_seen = 0;
-        ::nftw(native.constData(), countEntry, 16, FTW_PHYS);
-    });
+    const double walk = benchtiming::median(
+        7, [] {},
+        [&] {
+            g_seen = 0;
+            ::nftw(native.constData(), countEntry, 16, FTW_PHYS);
+        });
     std::printf("entries: builder %lld, walk %ld\n", static_cast<long long>(listed), g_seen);
-    std::printf("work list: %.2f ms, plain walk: %.2f ms, ratio %.2f\n", builder / 1e6, walk / 1e6,
-                double(builder) / double(walk));
+    std::printf("work list: %.2f ms, plain walk: %.2f ms, ratio %.2f\n", builder, walk, builder / walk);
     return 0;
 }

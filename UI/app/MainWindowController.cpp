@@ -1,6 +1,7 @@
 #include "MainWindowController.h"
 
 #include "AddView.h"
+#include "AnchoredPath.h"
 #include "ApplicationModal.h"
 #include "CustomTableView.h"
 #include "DoDataBase.h"
@@ -46,7 +47,6 @@
 #include <QStyledItemDelegate>
 #include <QThread>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -990,12 +990,9 @@ void MainWindowController::showEndShred()
             remaining.append(item);
             continue;
         }
-        struct stat info
-        {
-        };
-        // A path that cannot even be named is not known to be gone.
-        const std::optional<QByteArray> bytes = NativePath::encode(item->url());
-        const bool stillThere = !bytes || ::lstat(bytes->constData(), &info) == 0 || errno != ENOENT;
+        // Judged as the worker judges its own removals: a path that cannot be walked without
+        // following a link, or cannot even be named, is not known to be gone.
+        const bool stillThere = !AnchoredPath::isGone(item->url());
         item->setFailStr(stillThere ? QStringLiteral("Failed") : QStringLiteral("Erased"));
         anyLeft = anyLeft || stillThere;
         marked.append(item);

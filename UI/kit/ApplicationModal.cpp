@@ -21,7 +21,15 @@ class ModalWindowWatcher : public QObject
 {
 public:
     // Not the window's child: it must still be there to end the session when the window dies.
-    explicit ModalWindowWatcher(QWidget *window) : m_window(window) { window->installEventFilter(this); }
+    explicit ModalWindowWatcher(QWidget *window) : m_window(window)
+    {
+        window->installEventFilter(this);
+        // Destroyed while its loop runs, the window ends it at once.
+        connect(window, &QObject::destroyed, this, [this] {
+            if (!m_detached)
+                ApplicationModal::endSession(this);
+        });
+    }
 
     void detach()
     {
@@ -113,12 +121,7 @@ void ApplicationModal::runModalForWindow(QWidget *window)
     window->activateWindow();
 
     auto *watcher = new ModalWindowWatcher(window);
-    // A window destroyed while it runs ends its loop too.
-    QPointer<QObject> guard(watcher);
-    QObject::connect(window, &QObject::destroyed, [guard] {
-        if (guard)
-            endSession(guard);
-    });
+    const QPointer<QObject> guard(watcher);
 
     if (runner()) {
         sessions().push_back(Session{window, nullptr, watcher});
@@ -126,14 +129,16 @@ void ApplicationModal::runModalForWindow(QWidget *window)
         return;
     }
 
+    // The window may be destroyed while the loop runs: only a guarded pointer may touch it after.
+    const QPointer<QWidget> shown(window);
     QEventLoop loop;
     sessions().push_back(Session{window, &loop, watcher});
     loop.exec(QEventLoop::DialogExec);
     // Ended some other way (the application quitting ends every loop): the session must not
     // outlive its loop.
     endSession(guard);
-    if (window)
-        window->setWindowModality(previous);
+    if (shown)
+        shown->setWindowModality(previous);
 }
 
 void ApplicationModal::finish(Session session)

@@ -69,15 +69,14 @@ void CustemImageButton::setButtonEnabled(bool enabled)
 
 void CustemImageButton::updateFocusPolicy()
 {
-    const bool clickable = m_isEnabled && m_isDisabled;
-    setFocusPolicy(clickable ? Qt::TabFocus : Qt::NoFocus);
-    if (!clickable && hasFocus())
+    setFocusPolicy(takesClicks() ? Qt::TabFocus : Qt::NoFocus);
+    if (!takesClicks() && hasFocus())
         clearFocus();
 }
 
 bool CustemImageButton::performClick()
 {
-    if (!m_isEnabled || !m_isDisabled || !m_delegate || !m_buttonAction)
+    if (!takesClicks() || !m_delegate || !m_buttonAction)
         return false;
     // The action may close the window and with it this button: nothing is touched after it.
     const Action action = m_buttonAction;
@@ -96,7 +95,7 @@ float CustemImageButton::getStringWidthWith(const QString &text, const QFont &fo
 
 CustemImageButton::DrawState CustemImageButton::drawState() const
 {
-    if (!m_isEnabled || !m_isDisabled)
+    if (!takesClicks())
         return Disabled;
     if (m_isTracking)
         return Pressed;
@@ -243,10 +242,9 @@ void CustemImageButton::mouseReleaseEvent(QMouseEvent *event)
 
 void CustemImageButton::keyPressEvent(QKeyEvent *event)
 {
-    const bool clickable = m_isEnabled && m_isDisabled;
     switch (event->key()) {
     case Qt::Key_Space:
-        if (!clickable)
+        if (!takesClicks())
             break;
         if (!event->isAutoRepeat()) {
             m_spaceHeld = true;
@@ -257,7 +255,7 @@ void CustemImageButton::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!clickable || event->isAutoRepeat())
+        if (!takesClicks() || event->isAutoRepeat())
             break;
         event->accept();
         performClick();

@@ -52,6 +52,8 @@ public:
     void setIsEnabled(bool enabled) { m_isEnabled = enabled; }
     // Despite its name, true means the button takes clicks (see setButtonEnabled).
     bool isDisabled() const { return m_isDisabled; }
+    // Both flags on: presses, keys and focus reach the action.
+    bool takesClicks() const { return m_isEnabled && m_isDisabled; }
     bool isTracking() const { return m_isTracking; }
     qint64 butTag() const { return m_butTag; }
     void setButTag(qint64 tag) { m_butTag = tag; }

@@ -72,8 +72,9 @@ void keepDialogStateToThisProcess()
 void preparePanel(QFileDialog &dialog)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    QList<QUrl> places{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(Panels::personsHome())};
-    places += personsFolders(Panels::personsHome());
+    const QString home = Panels::personsHome();
+    QList<QUrl> places{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(home)};
+    places += personsFolders(home);
     dialog.setSidebarUrls(places);
 }
 

@@ -333,6 +333,20 @@ TEST(RowStyledTableView, TheKeyboardMovesOpensTheMenuAndTicksOnItsRow)
     EXPECT_EQ(toggled.size(), 1);
 }
 
+TEST(RowStyledTableView, SettingTheSameModelAgainKeepsTheViewListening)
+{
+    CustomTableView table;
+    auto *model = new ReloadingModel(3, 1);
+    table.setModel(model);
+    table.setModel(model);
+    table.setCurrentIndex(model->index(2, 0));
+    model->reload();
+    EXPECT_EQ(table.keyboardRow(), 2) << "the reload is followed once, not lost";
+    // The view still hears its model go away instead of keeping a dangling pointer to it.
+    delete model;
+    EXPECT_EQ(table.model(), nullptr);
+}
+
 TEST(RowStyledTableView, OtherTablesKeepThePlatformsRightClick)
 {
     Fixture<BroTableView> f;

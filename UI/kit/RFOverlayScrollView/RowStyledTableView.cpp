@@ -120,6 +120,9 @@ void RowStyledTableView::currentChanged(const QModelIndex &current, const QModel
 
 void RowStyledTableView::setModel(QAbstractItemModel *model)
 {
+    // The view ignores its own model set again, and would stay cut off from it by the disconnect.
+    if (model && model == this->model())
+        return;
     if (QAbstractItemModel *old = this->model())
         disconnect(old, nullptr, this, nullptr);
     QTableView::setModel(model);

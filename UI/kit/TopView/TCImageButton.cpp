@@ -21,10 +21,10 @@ TCImageButton::TCImageButton(const QRect &frame, QWidget *parent) : TCImageButto
 void TCImageButton::setImageFromFileNormalName(const QString &normalName, const QString &activeName,
                                                const QString &hoverName, const QString &disableName)
 {
-    m_imageNames[0] = normalName;
-    m_imageNames[1] = activeName;
-    m_imageNames[2] = hoverName;
-    m_imageNames[3] = disableName;
+    m_imageNames[Normal] = normalName;
+    m_imageNames[Active] = activeName;
+    m_imageNames[Hover] = hoverName;
+    m_imageNames[Disabled] = disableName;
     m_normalImage = ImageLibrary::imageNamed(normalName);
     m_activeImage = ImageLibrary::imageNamed(activeName);
     m_hoverImage = ImageLibrary::imageNamed(hoverName);
@@ -36,26 +36,21 @@ void TCImageButton::setImageFromFileNormalName(const QString &normalName, const 
     update();
 }
 
-QPixmap TCImageButton::chosenImage() const
+TCImageButton::State TCImageButton::chosenState() const
 {
     if (!isEnabled())
-        return m_disableImage;
+        return Disabled;
     if (m_isTracking)
-        return m_activeImage;
+        return Active;
     if (m_isFocus)
-        return m_hoverImage;
-    return m_normalImage;
+        return Hover;
+    return Normal;
 }
 
-QString TCImageButton::chosenImageName() const
+QPixmap TCImageButton::chosenImage() const
 {
-    if (!isEnabled())
-        return m_imageNames[3];
-    if (m_isTracking)
-        return m_imageNames[1];
-    if (m_isFocus)
-        return m_imageNames[2];
-    return m_imageNames[0];
+    const QPixmap *images[] = {&m_normalImage, &m_activeImage, &m_hoverImage, &m_disableImage};
+    return *images[chosenState()];
 }
 
 void TCImageButton::paintEvent(QPaintEvent *event)
@@ -69,7 +64,7 @@ void TCImageButton::paintEvent(QPaintEvent *event)
         return;
     // On a screen of another scale than the image was made for, it is made again for this one.
     if (!qFuzzyCompare(image.devicePixelRatio(), devicePixelRatioF())) {
-        const QPixmap sharp = ImageLibrary::imageNamed(chosenImageName(), devicePixelRatioF());
+        const QPixmap sharp = ImageLibrary::imageNamed(m_imageNames[chosenState()], devicePixelRatioF());
         if (!sharp.isNull())
             image = sharp;
     }

@@ -46,9 +46,11 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    QString chosenImageName() const;
+    // The four images by state, in the order they are given.
+    enum State { Normal, Active, Hover, Disabled, StateCount };
+    State chosenState() const;
 
-    QString m_imageNames[4];
+    QString m_imageNames[StateCount];
     QPixmap m_normalImage;
     QPixmap m_activeImage;
     QPixmap m_hoverImage;

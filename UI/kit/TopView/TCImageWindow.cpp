@@ -699,8 +699,7 @@ bool TCImageWindow::pressKeyEquivalent(int key)
     const auto role = key == Qt::Key_Escape ? CustemImageButton::EscapeKey : CustemImageButton::ReturnKey;
     const QList<CustemImageButton *> buttons = findChildren<CustemImageButton *>();
     for (CustemImageButton *button : buttons) {
-        if ((button->keyEquivalents() & role) && button->isVisibleTo(this) && button->isDisabled() &&
-            button->isEnabled()) {
+        if ((button->keyEquivalents() & role) && button->isVisibleTo(this) && button->takesClicks()) {
             button->performClick();
             return true;
         }

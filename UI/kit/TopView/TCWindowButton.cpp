@@ -131,7 +131,7 @@ bool TCWindowButton::event(QEvent *event)
     const bool result = QAbstractButton::event(event);
     if (event->type() == QEvent::ParentChange)
         windowChanged();
-    else if (event->type() == QEvent::Hide)
+    else if (event->type() == QEvent::Hide) // the button's own, or its window's, which hides it too
         windowLostPointer();
     return result;
 }
@@ -184,9 +184,6 @@ bool TCWindowButton::eventFilter(QObject *watched, QEvent *event)
             if (!m_window->isActiveWindow())
                 windowLostPointer();
             updateImage();
-            break;
-        case QEvent::Hide:
-            windowLostPointer();
             break;
         case QEvent::Show:
         case QEvent::WinIdChange:
