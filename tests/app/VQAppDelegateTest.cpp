@@ -155,4 +155,7 @@ TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
     char *argv[] = {name, nullptr};
     EXPECT_EQ(appmain::NSApplicationMain(1, argv), 0);
     EXPECT_TRUE(sawWindow);
+    // In the program the process ends here; in this one the next test's modal loops would meet a
+    // quit request that the shutdown left behind.
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
 }
