@@ -61,12 +61,7 @@ protected:
 
     QString makeFile(const QString &relative, const QByteArray &content = "secret")
     {
-        const QString path = m_files.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
+        return testsupport::writeFileAt(m_files.filePath(relative), content);
     }
     QString makeFolder(const QString &relative)
     {

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QThread>
 
@@ -102,6 +103,15 @@ QByteArray standInTool(const QByteArray &body, const QByteArray &atStart, const 
            "    n=$((n + 1))\n"
            "done\n" +
            atEnd + "\n";
+}
+
+QString writeFileAt(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
 }
 
 bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)

@@ -50,6 +50,9 @@ private:
 // first path, `atEnd` after the input has ended (its status is the tool's).
 QByteArray standInTool(const QByteArray &body, const QByteArray &atStart = {}, const QByteArray &atEnd = {});
 
+// Writes a file, making the folders on its way first; answers the path.
+QString writeFileAt(const QString &path, const QByteArray &content);
+
 // The paths of a list of items, in order, for comparing work lists and results.
 template <typename ItemList>
 QStringList urlsOf(const ItemList &list)

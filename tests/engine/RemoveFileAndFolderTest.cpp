@@ -100,11 +100,7 @@ protected:
 
     QString makeFile(const QString &name, const QByteArray &content = "secret")
     {
-        const QString path = m_files.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
+        return testsupport::writeFileAt(m_files.filePath(name), content);
     }
 
     static FileObjPtr item(const QString &path, qint64 size, bool isDir = false)

@@ -29,12 +29,7 @@ protected:
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
     QString makeFile(const QString &relative, const QByteArray &content = "data")
     {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(content);
-        return file;
+        return testsupport::writeFileAt(path(relative), content);
     }
     QString makeFolder(const QString &relative)
     {
