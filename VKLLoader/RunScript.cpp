@@ -3,7 +3,9 @@
 #include "LaunchNotice.h"
 
 #include "platform/Authorization.h"
+#include "base/ErrorText.h"
 #include "platform/Bundle.h"
+#include "platform/ChildProcess.h"
 #include "platform/LanguageCode.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
@@ -11,7 +13,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 namespace {
 
@@ -133,21 +134,28 @@ int RunScript::Launch(const QString &outerBundlePath)
     case Authorization::kSuccess:
         return 0;
     case Authorization::kCanceled:
-        // The person said no: nothing to tell them.
+        // The person said no (or gave up after a wrong password): nothing to tell them.
         return 1;
     case Authorization::kToolEnvironmentError:
         LaunchNotice::shared().show(
             QStringLiteral("%1 cannot be started: it runs as administrator, and pkexec, "
                            "which asks for the administrator password, is not installed. "
-                           "Install polkit (the package with pkexec) and try again.")
+                           "Install the package pkexec (as root: apt install pkexec) and try again.")
+                .arg(QStringLiteral(NULLWELL_PRODUCT)));
+        return 1;
+    case Authorization::kNoAuthenticationAgent:
+        LaunchNotice::shared().show(
+            QStringLiteral("%1 cannot be started: no polkit authentication agent is running, so "
+                           "nothing can ask for the administrator password. Desktop sessions "
+                           "start one; in a bare window manager session, start one (for example "
+                           "lxpolkit) and try again.")
                 .arg(QStringLiteral(NULLWELL_PRODUCT)));
         return 1;
     case Authorization::kDenied:
         LaunchNotice::shared().show(
-            QStringLiteral("%1 cannot be started: administrator rights were not granted. "
-                           "A polkit authentication agent must run in your desktop session "
-                           "to ask for the password, and your account must be allowed to "
-                           "act as administrator.")
+            QStringLiteral("%1 cannot be started: administrator rights were refused. Your account "
+                           "may not be allowed to act as administrator, or the password was not "
+                           "accepted.")
                 .arg(QStringLiteral(NULLWELL_PRODUCT)));
         return 1;
     default:
@@ -221,17 +229,22 @@ bool RunScript::runProcess(const QString &path, const QStringList &arguments, QS
     }
     const bool throughPkexec = argv->size() > arguments.size() + 1;
 
-    QProcess process;
-    process.setProgram(argv->takeFirst());
-    process.setArguments(*argv);
-    process.start();
-    if (!process.waitForStarted(-1) || !process.waitForFinished(-1)) {
+    const QString program = argv->takeFirst();
+    const std::optional<ChildProcess::Vector> vector = ChildProcess::arguments(program, *argv);
+    if (!vector) {
         if (errorDescription)
-            *errorDescription = process.errorString();
+            *errorDescription = QStringLiteral("An argument cannot be passed on unchanged.");
         return false;
     }
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
-        QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const ChildProcess::Finished finished = ChildProcess::runToEnd(*vector);
+    if (finished.startError != 0) {
+        if (errorDescription)
+            *errorDescription = QStringLiteral("%1: %2").arg(
+                program, QString::fromStdString(base::errorText(finished.startError)));
+        return false;
+    }
+    if (finished.exited && finished.exitStatus == 0) {
+        QString text = QString::fromLocal8Bit(finished.output);
         if (text.endsWith(QLatin1Char('\n')))
             text.chop(1);
         if (output)
@@ -240,11 +253,10 @@ bool RunScript::runProcess(const QString &path, const QStringList &arguments, QS
     }
     if (!errorDescription)
         return false;
-    if (throughPkexec && process.exitStatus() == QProcess::NormalExit &&
-        process.exitCode() == Authorization::kPkexecNotAuthorized) {
+    if (throughPkexec && finished.exited && finished.exitStatus == Authorization::kPkexecNotAuthorized) {
         *errorDescription = kPasswordRequired;
     } else {
-        const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        const QString message = QString::fromLocal8Bit(finished.errors).trimmed();
         if (!message.isEmpty())
             *errorDescription = message;
     }

@@ -11,6 +11,7 @@
 // the settings are temporary too, with the one-pass method ("-fsvrz": one random pass, then zeros).
 
 #include "ApplicationModal.h"
+#include "BenchBundle.h"
 #include "MainWindowController.h"
 #include "ShredProgressWindowController.h"
 #include "platform/Bundle.h"
@@ -32,24 +33,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A copy of the built bundle, so the run's history never lands in the build tree.
-bool copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        if (it.fileInfo().isDir() && !it.fileInfo().isSymLink()) {
-            QDir().mkpath(target);
-        } else if (!QFile::copy(source, target)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // 10 folders of 10 folders of files (100 files in each inner folder while they last).
 int makeTree(const QString &root, int files)
@@ -153,7 +136,7 @@ int main(int argc, char **argv)
     UserDefaults::setStandardOverride(&defaults);
     defaults.setInteger(1, QStringLiteral("EraserTimes"));
     const QString bundle = home.filePath(QStringLiteral("Bench.app"));
-    if (!copyTree(QStringLiteral(NULLWELL_INNER_BUNDLE), bundle)) {
+    if (!benchbundle::copyTree(QStringLiteral(NULLWELL_INNER_BUNDLE), bundle)) {
         std::fprintf(stderr, "cannot copy the built bundle\n");
         return 1;
     }

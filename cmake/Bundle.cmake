@@ -8,6 +8,8 @@ set(NULLWELL_OUTER_MACOS "${NULLWELL_OUTER_BUNDLE}/Contents/MacOS")
 set(NULLWELL_INNER_BUNDLE "${NULLWELL_OUTER_MACOS}/${NULLWELL_PRODUCT}.app")
 set(NULLWELL_INNER_MACOS "${NULLWELL_INNER_BUNDLE}/Contents/MacOS")
 set(NULLWELL_RESOURCES "${NULLWELL_INNER_BUNDLE}/Contents/Resources")
+# Modules the main program loads when it first needs them.
+set(NULLWELL_PLUGINS "${NULLWELL_INNER_BUNDLE}/Contents/PlugIns")
 # The empty history as made from the schema. Runs from the build folder fill the bundle's copy; this
 # one stays empty for installs and tests.
 set(NULLWELL_PRISTINE_DATABASE "${CMAKE_BINARY_DIR}/pristine/DataBase.db")

@@ -61,6 +61,7 @@ nullwell_install_configured("${NULLWELL_PACKAGING_SOURCE_DIR}/ostrivan-nullwell.
     "${actions}/example.ostrivan.nullwell.policy")
 file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/icons/hicolor/scalable/apps" TYPE FILE
     FILES "${NULLWELL_PACKAGING_SOURCE_DIR}/ostrivan-nullwell.svg")
+# A hint for the person installing, not a fault of the build: plain text, without CMake's call stack.
 if(policyNote)
-    message(WARNING "${policyNote}")
+    message(NOTICE "${policyNote}")
 endif()

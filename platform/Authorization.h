@@ -16,9 +16,12 @@ public:
     static constexpr qint32 kToolExecuteFailure = -60031;
     // The means of asking for the right (pkexec) is not there.
     static constexpr qint32 kToolEnvironmentError = -60032;
-    // pkexec's exit status when the prompt was dismissed.
+    // pkexec is there, but no polkit authentication agent can ask for the password.
+    static constexpr qint32 kNoAuthenticationAgent = -60033;
+    // pkexec's exit status when the prompt was dismissed (its own text agent's prompt).
     static constexpr int kPkexecNotAuthorized = 126;
-    // pkexec's exit status when the right was refused or could not be asked for (no agent).
+    // pkexec's exit status for every other way the start ended without the right: a desktop
+    // agent's dismissed prompt, a refusal, no agent.
     static constexpr int kPkexecFailed = 127;
 
     // Whether this process runs as root; tests may pretend either way.
@@ -35,10 +38,15 @@ public:
 
     // Starts program as the administrator and answers once it runs (kSuccess) or the start has
     // ended without it: kCanceled when the person dismissed the prompt, kDenied when the right was
-    // refused or could not be asked for (no polkit agent), kToolEnvironmentError without pkexec,
+    // refused, kNoAuthenticationAgent when nothing could ask, kToolEnvironmentError without pkexec,
     // kToolExecuteFailure when the program (or pkexec) cannot be executed. It does not wait for
     // the program itself; the program outlives the caller.
     static qint32 executeWithPrivileges(const QString &program, const QStringList &arguments);
+
+    // What a pkexec start that ended with exitStatus and wrote said to standard error means:
+    // kCanceled (dismissed, also after wrong passwords), kNoAuthenticationAgent, kDenied (refused,
+    // or the password was not accepted), else kToolExecuteFailure.
+    static qint32 pkexecOutcome(int exitStatus, const QString &said);
 
     // Starts an argument vector in a session of its own, under a watching process of that session,
     // and answers as executeWithPrivileges does; program is the one that should end up running.

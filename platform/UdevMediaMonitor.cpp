@@ -116,3 +116,6 @@ void UdevMediaMonitor::readEvents()
     if (!removed.isEmpty() && m_terminated)
         m_terminated(removed);
 }
+
+// Its own object: in the library's shared moc object it would pull libudev into every program.
+#include "moc_UdevMediaMonitor.cpp"

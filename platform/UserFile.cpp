@@ -1,5 +1,9 @@
 #include "platform/UserFile.h"
 
+#include "base/Descriptor.h"
+#include "base/ErrorText.h"
+#include "base/FolderWalk.h"
+#include "platform/ChildProcess.h"
 #include "platform/Log.h"
 
 #include <QDir>
@@ -11,50 +15,25 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
+using base::Descriptor;
 
 QString reason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return QString::fromStdString(base::errorText(error));
 }
 
 bool isLinkAt(int folder, const QByteArray &name)
 {
     struct stat info;
     return ::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-}
-
-int openFolderAt(int folder, const QByteArray &name)
-{
-    return ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 // The folder that holds the path's last component, reached from the owner's home (or "/") one
@@ -83,44 +62,63 @@ int openParentFolder(const InvokingUser &owner, const QString &path, bool create
     }
     *name = parts.takeLast();
 
-    Descriptor folder(::open(QFile::encodeName(anchor).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) {
-        const int error = errno;
-        if (error != ENOENT)
-            platform::log(QStringLiteral("Cannot open %1: %2").arg(anchor, reason(error)));
+    bool handOverFailed = false;
+    // Missing folders are made, when asked, and then opened as any other.
+    auto makeMissing = [&](int folder, const QByteArray &part, int error) -> Descriptor {
+        errno = error;
+        if (error != ENOENT || !create)
+            return {};
+        if (::mkdirat(folder, part.constData(), 0700) != 0)
+            return errno == EEXIST ? base::openFolderBelow(folder, part.constData(), O_RDONLY) : Descriptor();
+        Descriptor made = base::openFolderBelow(folder, part.constData(), O_RDONLY);
+        struct stat info;
+        // Only what we made ourselves is handed over.
+        if (made.valid() && ::fstat(made.get(), &info) == 0 && info.st_uid == ::geteuid() &&
+            ::fchown(made.get(), owner.uid(), owner.gid()) != 0) {
+            platform::log(QStringLiteral("Cannot hand %1 to its owner: %2")
+                              .arg(QFile::decodeName(part), reason(errno)));
+            handOverFailed = true;
+            return {};
+        }
+        return made;
+    };
+    base::FolderWalk walk = base::walkFolders(
+        Descriptor(::open(QFile::encodeName(anchor).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), parts,
+        O_RDONLY, makeMissing);
+    if (walk.done)
+        return walk.folder.release();
+    if (handOverFailed)
+        return -1;
+    if (!walk.folder.valid()) {
+        if (walk.error != ENOENT)
+            platform::log(QStringLiteral("Cannot open %1: %2").arg(anchor, reason(walk.error)));
         return -1;
     }
-    for (const QByteArray &part : std::as_const(parts)) {
-        int next = openFolderAt(folder.get(), part);
-        if (next < 0 && errno == ENOENT && create) {
-            if (::mkdirat(folder.get(), part.constData(), 0700) == 0) {
-                next = openFolderAt(folder.get(), part);
-                struct stat info;
-                // Only what we made ourselves is handed over.
-                if (next >= 0 && ::fstat(next, &info) == 0 && info.st_uid == ::geteuid() &&
-                    ::fchown(next, owner.uid(), owner.gid()) != 0) {
-                    platform::log(QStringLiteral("Cannot hand %1 to its owner: %2")
-                                      .arg(QFile::decodeName(part), reason(errno)));
-                    ::close(next);
-                    return -1;
-                }
-            } else if (errno == EEXIST) {
-                next = openFolderAt(folder.get(), part);
-            }
-        }
-        if (next < 0) {
-            const int error = errno;
-            if (isLinkAt(folder.get(), part))
-                platform::log(QStringLiteral("Not following the link %1 on the way to %2")
-                                  .arg(QFile::decodeName(part), path));
-            else if (error != ENOENT || create)
-                platform::log(QStringLiteral("Cannot open the folder %1 on the way to %2: %3")
-                                  .arg(QFile::decodeName(part), path, reason(error)));
-            return -1;
-        }
-        folder.reset(next);
-    }
-    return folder.release();
+    const QByteArray &part = parts[walk.stoppedAt];
+    if (isLinkAt(walk.folder.get(), part))
+        platform::log(
+            QStringLiteral("Not following the link %1 on the way to %2").arg(QFile::decodeName(part), path));
+    else if (walk.error != ENOENT || create)
+        platform::log(QStringLiteral("Cannot open the folder %1 on the way to %2: %3")
+                          .arg(QFile::decodeName(part), path, reason(walk.error)));
+    return -1;
+}
+
+// Root reads and replaces for the person only what is plainly theirs: a hard link they made to
+// someone else's file (where the system allows that) has their name on it but not their content.
+bool isPersonsOwn(const struct stat &info, const InvokingUser &owner, const QString &path, const char *doing)
+{
+    QString why;
+    if (!S_ISREG(info.st_mode))
+        why = QStringLiteral("it is not a regular file");
+    else if (info.st_uid != owner.uid())
+        why = QStringLiteral("it belongs to someone else");
+    else if (info.st_nlink != 1)
+        why = QStringLiteral("it has more than one name");
+    if (why.isEmpty())
+        return true;
+    platform::log(QStringLiteral("Not %1 %2: %3").arg(QLatin1String(doing), path, why));
+    return false;
 }
 
 bool writeAll(int fd, const QByteArray &bytes)
@@ -156,6 +154,54 @@ std::optional<QByteArray> readAll(int fd, qint64 maxSize)
     }
     bytes.truncate(done);
     return bytes;
+}
+
+// The new file written by a child that has become the person: the kernel then decides, with the
+// person's own rights, whether they may create it there and replace the name. The child also
+// reaches the folder by its path as the person, so a folder they cannot get to is refused even
+// when root holds it open. Answers 0 or the reason (an errno value).
+int writeAsPerson(const InvokingUser &owner, int folder, const QByteArray &folderPath,
+                  const QByteArray &temporary, const QByteArray &name, const QByteArray &bytes, mode_t mode)
+{
+    const std::vector<gid_t> groups = owner.groups();
+    ChildProcess::ReportPipe report;
+    if (!report.open())
+        return errno;
+    const pid_t child = ChildProcess::fork(report, false);
+    if (child < 0)
+        return errno;
+    if (child == 0) {
+        auto fail = [&report](int error) {
+            ChildProcess::ReportPipe::write(report.writeEnd(), &error, sizeof error);
+            ::_exit(1);
+        };
+        if (!ChildProcess::becomeUser(owner.uid(), owner.gid(), groups))
+            fail(EPERM);
+        const int reached = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat mine, held;
+        if (reached < 0)
+            fail(errno);
+        if (::fstat(reached, &mine) != 0 || ::fstat(folder, &held) != 0 || mine.st_dev != held.st_dev ||
+            mine.st_ino != held.st_ino)
+            fail(ESTALE);
+        const int file = ::openat(reached, temporary.constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (file < 0)
+            fail(errno);
+        if (::fchmod(file, mode) != 0 || !writeAll(file, bytes) || ::fsync(file) != 0 || ::close(file) != 0 ||
+            ::renameat(reached, temporary.constData(), reached, name.constData()) != 0) {
+            const int error = errno;
+            ::unlinkat(reached, temporary.constData(), 0);
+            fail(error);
+        }
+        ::_exit(0);
+    }
+    int error = 0;
+    const bool reported = report.read(&error, sizeof error);
+    int status = 0;
+    if (ChildProcess::wait(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return reported ? error : EIO;
+    return 0;
 }
 
 QByteArray temporaryName(const QByteArray &name)
@@ -204,10 +250,18 @@ bool UserFile::writeAtomically(const InvokingUser &owner, const QString &path, c
             platform::log(QStringLiteral("Not writing %1: it is a link").arg(path));
             return false;
         }
-        if (!S_ISREG(existing.st_mode)) {
-            platform::log(QStringLiteral("Not writing %1: it is not a regular file").arg(path));
+        if (!isPersonsOwn(existing, owner, path, "writing"))
             return false;
-        }
+    }
+
+    if (options.withOwnersRights) {
+        const QString clean = QDir::cleanPath(path);
+        const QByteArray folderPath = QFile::encodeName(clean.left(qMax<qsizetype>(1, clean.lastIndexOf(u'/'))));
+        const int error =
+            writeAsPerson(owner, folder.get(), folderPath, temporaryName(name), name, bytes, options.mode);
+        if (error != 0)
+            platform::log(QStringLiteral("Cannot write %1: %2").arg(path, reason(error)));
+        return error == 0;
     }
 
     QByteArray temporary;
@@ -267,5 +321,8 @@ std::optional<QByteArray> UserFile::read(const InvokingUser &owner, const QStrin
             platform::log(QStringLiteral("Not reading %1: it is a link").arg(path));
         return std::nullopt;
     }
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0 || !isPersonsOwn(info, owner, path, "reading"))
+        return std::nullopt;
     return readAll(file.get(), maxSize);
 }

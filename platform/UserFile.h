@@ -21,6 +21,9 @@ public:
         // Missing folders on the way are made (mode 0700, owned by the person).
         bool createFolders = false;
         mode_t mode = 0600;
+        // The file is made by a child that has become the person, so it lands only where they
+        // may write themselves (a place the person chose, not one of ours).
+        bool withOwnersRights = false;
     };
 
     // Replaces the file at the absolute path as a whole or leaves it as it was; false (with a log
@@ -30,7 +33,8 @@ public:
                                 const Options &options);
 
     // The content of a regular file no larger than maxSize; nothing when it is missing, is not a
-    // regular file, is larger, or lies behind a link.
+    // regular file, is larger, or lies behind a link. For a person, also nothing (with a log line)
+    // when the file is not theirs or has more than one name; such a file is never replaced either.
     static std::optional<QByteArray> read(const QString &path, qint64 maxSize);
     static std::optional<QByteArray> read(const InvokingUser &owner, const QString &path, qint64 maxSize);
 };

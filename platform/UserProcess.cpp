@@ -13,8 +13,6 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
-#include <fcntl.h>
-#include <grp.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,43 +64,22 @@ std::vector<QByteArray> personsEnvironment(const InvokingUser &person)
     return entries;
 }
 
-// After fork() in a process that may have threads: async-signal-safe calls only.
-[[noreturn]] void execPrepared(const UserProcess::Prepared &p, int reportFd)
+// After fork() in a process that may have threads: async-signal-safe calls only. Returns the
+// errno when the program could not be executed.
+int execPrepared(const void *context)
 {
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::signal(SIGPIPE, SIG_DFL);
-    ::signal(SIGCHLD, SIG_DFL);
+    const auto &p = *static_cast<const UserProcess::Prepared *>(context);
+    ChildProcess::resetSignals();
     if (p.switchUser) {
-        if (::setgroups(p.groups.size(), p.groups.data()) != 0 || ::setgid(p.gid) != 0 ||
-            ::setuid(p.uid) != 0 || ::getuid() != p.uid || ::geteuid() != p.uid || ::setuid(0) == 0) {
-            const int error = errno ? errno : EPERM;
-            ssize_t ignored = ::write(reportFd, &error, sizeof error);
-            (void)ignored;
-            ::_exit(127);
-        }
+        if (!ChildProcess::becomeUser(p.uid, p.gid, p.groups))
+            return errno ? errno : EPERM;
         if (::chdir(p.home.constData()) != 0 && ::chdir("/") != 0)
             ::_exit(127);
         ::execve(p.argv.data()[0], p.argv.data(), p.envp.data());
     } else {
         ::execve(p.argv.data()[0], p.argv.data(), environ);
     }
-    const int error = errno;
-    ssize_t ignored = ::write(reportFd, &error, sizeof error);
-    (void)ignored;
-    ::_exit(127);
-}
-
-// True when the child executed its program: the report pipe closes by itself on exec.
-bool executed(int reportFd)
-{
-    int error = 0;
-    ssize_t got;
-    do {
-        got = ::read(reportFd, &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    return got == 0;
+    return errno;
 }
 
 } // namespace
@@ -163,53 +140,19 @@ bool UserProcess::startDetached() const
 {
     if (!m_prepared)
         return false;
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return false;
-    const pid_t first = ::fork();
-    if (first < 0) {
-        ::close(report[0]);
-        ::close(report[1]);
-        return false;
-    }
-    if (first == 0) {
-        ::close(report[0]);
-        ::setsid();
-        // The intermediate leaves at once, so the program is nobody's to reap but init's.
-        const pid_t program = ::fork();
-        if (program == 0)
-            execPrepared(*m_prepared, report[1]);
-        ::_exit(program < 0 ? 1 : 0);
-    }
-    ::close(report[1]);
-    int status = 0;
-    const pid_t waited = ChildProcess::wait(first, &status, 0);
-    const bool forked = waited < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const bool ran = executed(report[0]);
-    ::close(report[0]);
-    if (!forked || !ran)
+    const bool started = ChildProcess::startDetached(execPrepared, m_prepared.get());
+    if (!started)
         platform::log(QStringLiteral("Could not start %1").arg(m_prepared->program));
-    return forked && ran;
+    return started;
 }
 
 int UserProcess::run(int timeoutMs) const
 {
     if (!m_prepared)
         return -1;
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    const pid_t child = ChildProcess::start(execPrepared, m_prepared.get());
+    if (child < 0)
         return -1;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(report[0]);
-        ::close(report[1]);
-        return -1;
-    }
-    if (child == 0)
-        execPrepared(*m_prepared, report[1]);
-    ::close(report[1]);
-    const bool ran = executed(report[0]);
-    ::close(report[0]);
 
     int status = 0;
     const timespec pause{0, 10 * 1000 * 1000};
@@ -227,7 +170,7 @@ int UserProcess::run(int timeoutMs) const
         }
         ::nanosleep(&pause, nullptr);
     }
-    if (!ran || !WIFEXITED(status))
+    if (!WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }

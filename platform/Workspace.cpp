@@ -1,15 +1,20 @@
 #include "platform/Workspace.h"
 
 #include "platform/Bundle.h"
+#include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
 #include "platform/UserProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QUrl>
 
+#include <cerrno>
 #include <thread>
+#include <unistd.h>
+
+extern char **environ;
 
 namespace {
 
@@ -77,7 +82,24 @@ bool Workspace::launchApplication(const QString &appPath)
         program = info.absoluteFilePath();
     if (program.isEmpty())
         return false;
-    return QProcess::startDetached(program, QStringList(), QFileInfo(program).absolutePath());
+    struct Start
+    {
+        std::optional<ChildProcess::Vector> argv;
+        std::optional<QByteArray> folder;
+    };
+    const Start start{ChildProcess::arguments(program, {}), NativePath::encode(QFileInfo(program).absolutePath())};
+    if (!start.argv || !start.folder)
+        return false;
+    return ChildProcess::startDetached(
+        [](const void *context) {
+            const auto &s = *static_cast<const Start *>(context);
+            ChildProcess::resetSignals();
+            if (::chdir(s.folder->constData()) != 0)
+                return errno;
+            ::execve(s.argv->data()[0], s.argv->data(), environ);
+            return errno;
+        },
+        &start);
 }
 
 bool Workspace::startAsInvokingUser(const QString &program, const QStringList &arguments)

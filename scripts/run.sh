@@ -2,8 +2,21 @@
 # Installs what is missing, builds, and starts the application from the build folder: through
 # the launcher (which asks for the administrator password with pkexec) when pkexec and a polkit
 # agent are there, otherwise the main program directly with the user's language code.
+# Without a display it says so and stops; --offscreen starts it on Qt's offscreen platform, where
+# nothing can be seen (it then runs until it is ended, for example with Ctrl+C).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+offscreen=no
+case "${1:-}" in
+    --offscreen) offscreen=yes ;;
+    "") ;;
+    *) echo "usage: $0 [--offscreen]" >&2; exit 2 ;;
+esac
+if [ "$offscreen" = no ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the window has nowhere to appear." >&2
+    echo "Start this from a desktop session (X11 or Wayland), or run $0 --offscreen to start it unseen." >&2
+    exit 1
+fi
 "$root/scripts/deps.sh"
 # Only what the application needs to start: the main program, the launcher, the overwrite tool
 # and the bundle's resources. Tests and benchmarks are scripts/test.sh's.
@@ -14,8 +27,8 @@ outer="$root/build/Ostrivan Nullwell.app"
 launcher="$outer/Contents/MacOS/ostrivan-nullwell"
 main="$outer/Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/Ostrivan Nullwell"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: starting on Qt's offscreen platform, so no window will be visible."
+if [ "$offscreen" = yes ]; then
+    echo "Starting on Qt's offscreen platform: no window will be visible. Ctrl+C ends it."
     export QT_QPA_PLATFORM=offscreen
 fi
 

@@ -13,10 +13,16 @@ echo "== Sanitizer build (non-GUI suites) =="
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
-    ctest -L core -j "$jobs" --output-on-failure --timeout 600
+    status=0
+    ctest -L core -j "$jobs" --output-on-failure --timeout 600 || status=$?
+    "$root/scripts/skipped.sh" "$root/build-asan/Testing/Temporary/LastTest.log"
+    exit "$status"
 )
 
 echo "== Build and full test run =="
 "$root/scripts/build.sh" "$root/build"
 cd "$root/build"
-ctest -j "$jobs" --output-on-failure --timeout 900
+status=0
+ctest -j "$jobs" --output-on-failure --timeout 900 || status=$?
+"$root/scripts/skipped.sh" "$root/build/Testing/Temporary/LastTest.log"
+exit "$status"

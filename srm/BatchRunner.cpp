@@ -1,8 +1,10 @@
 #include "BatchRunner.h"
 
 #include "SecureEraser.h"
+#include "base/ErrorText.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
@@ -42,9 +44,38 @@ void BatchRunner::report(bool erased, const std::string &reason)
     ++m_index;
 }
 
-void BatchRunner::handle(const std::string &path)
+bool BatchRunner::parse(const std::string &record, std::string &path, SecureEraser::Listed &listed)
 {
-    if (m_eraser.erase(path)) {
+    // Three decimal numbers, each followed by one space; the path is everything after the third.
+    unsigned long long numbers[3] = {0, 0, 0};
+    const char *at = record.data();
+    const char *end = at + record.size();
+    for (unsigned long long &number : numbers) {
+        const auto [stop, error] = std::from_chars(at, end, number);
+        if (error != std::errc() || stop == end || *stop != ' ')
+            return false;
+        at = stop + 1;
+    }
+    if (at == end || numbers[2] == 0)
+        return false;
+    listed.device = dev_t(numbers[0]);
+    listed.inode = ino_t(numbers[1]);
+    listed.names = static_cast<unsigned long>(numbers[2]);
+    path.assign(at, end);
+    return true;
+}
+
+void BatchRunner::handle(const std::string &record)
+{
+    std::string path;
+    SecureEraser::Listed listed;
+    if (!parse(record, path, listed)) {
+        std::fprintf(stderr, "srm: %s: not a listed entry (device, inode, names, path); left alone\n",
+                     oneLine(record).c_str());
+        report(false, "not a listed entry (device, inode, names, path); left alone");
+        return;
+    }
+    if (m_eraser.eraseListed(path, listed)) {
         report(true, {});
         return;
     }
@@ -64,7 +95,7 @@ int BatchRunner::run()
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            std::fprintf(stderr, "srm: cannot read the paths: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "srm: cannot read the paths: %s\n", base::errorText(errno).c_str());
             readFailed = true;
             break;
         }

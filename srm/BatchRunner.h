@@ -1,15 +1,18 @@
 #pragma once
 
+#include "SecureEraser.h"
+
 #include <cstdio>
 #include <string>
 
 namespace srm {
 
-class SecureEraser;
-
-// Erases the paths that arrive on a descriptor, each ended by a NUL byte, one at a time as soon as
-// it is complete, and answers each with one flushed line: "<n> ok" or "<n> fail <reason>", n
-// counting from 0. The changed folders are synced once, when the input ends.
+// Erases the files listed on a descriptor, one at a time as soon as each is complete, and answers
+// each with one flushed line: "<n> ok" or "<n> fail <reason>", n counting from 0. A listing is
+// "<device> <inode> <names> <path>" ended by a NUL byte: the identity the caller examined and the
+// count of the file's names it chose; only that regular file is erased (see
+// SecureEraser::eraseListed), never a folder, and a path that is gone fails. The changed folders
+// are synced once, when the input ends.
 class BatchRunner
 {
 public:
@@ -19,7 +22,8 @@ public:
     int run();
 
 private:
-    void handle(const std::string &path);
+    static bool parse(const std::string &record, std::string &path, SecureEraser::Listed &listed);
+    void handle(const std::string &record);
     void report(bool erased, const std::string &reason);
 
     SecureEraser &m_eraser;

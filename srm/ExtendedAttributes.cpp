@@ -1,9 +1,12 @@
 #include "ExtendedAttributes.h"
 
+#include "JournalScrub.h"
 #include "RandomStream.h"
+#include "base/ErrorText.h"
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -45,11 +48,11 @@ bool attributeNames(int fd, std::vector<std::string> &names)
 
 } // namespace
 
-bool scrubExtendedAttributes(int fd, std::string &reason)
+bool scrubExtendedAttributes(int fd, std::string &reason, JournalScrub *journal)
 {
     std::vector<std::string> names;
     if (!attributeNames(fd, names)) {
-        reason = std::string("cannot list its extended attributes: ") + std::strerror(errno);
+        reason = std::string("cannot list its extended attributes: ") + base::errorText(errno);
         return false;
     }
     if (names.empty())
@@ -66,18 +69,31 @@ bool scrubExtendedAttributes(int fd, std::string &reason)
         if (::fsetxattr(fd, name.c_str(), noise.data(), noise.size(), XATTR_REPLACE) == 0) {
             overwritten = true;
         } else if (ownersData(name) && errno != ENODATA) {
-            reason = "cannot overwrite its extended attribute " + name + ": " + std::strerror(errno);
+            reason = "cannot overwrite its extended attribute " + name + ": " + base::errorText(errno);
             return false;
         }
     }
     if (overwritten && ::fsync(fd) != 0) {
         reason = std::string("cannot force its overwritten extended attributes to the disk: ") +
-                 std::strerror(errno);
+                 base::errorText(errno);
         return false;
+    }
+    if (overwritten && journal) {
+        // Going with its last name, the object is held until the overwritten values are home, and
+        // only then loses them: removed now, their blocks would be freed with the old values in place.
+        struct stat info
+        {
+        };
+        if (::fstat(fd, &info) == 0 && (S_ISDIR(info.st_mode) || info.st_nlink == 1) &&
+            journal->holdUntilHome(fd, names))
+            return true;
+        journal->touch(fd);
+        if (!journal->settle(fd, reason))
+            return false;
     }
     for (const std::string &name : names) {
         if (::fremovexattr(fd, name.c_str()) != 0 && errno != ENODATA && ownersData(name)) {
-            reason = "cannot remove its extended attribute " + name + ": " + std::strerror(errno);
+            reason = "cannot remove its extended attribute " + name + ": " + base::errorText(errno);
             return false;
         }
     }

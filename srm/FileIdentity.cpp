@@ -1,6 +1,6 @@
 #include "FileIdentity.h"
 
-#include "Descriptor.h"
+#include "base/Descriptor.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +9,8 @@
 #include <sys/sysmacros.h>
 
 namespace srm {
+
+using base::Descriptor;
 
 namespace {
 

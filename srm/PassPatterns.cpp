@@ -1,5 +1,7 @@
 #include "PassPatterns.h"
 
+#include "base/EraseMethods.h"
+
 #include <cstdio>
 
 namespace srm {
@@ -93,17 +95,7 @@ std::vector<Pass> passesFor(Method method, bool finalZeroPass)
 
 const char *methodName(Method method)
 {
-    switch (method) {
-    case Method::Single:
-        return "HMG Infosec Standard 5";
-    case Method::ThreePass:
-        return "U.S. Army AR380-19";
-    case Method::SevenPass:
-        return "DoD 5220.22-M ECE";
-    case Method::Gutmann:
-        break;
-    }
-    return "Peter Gutmann's algorithm";
+    return base::eraseMethodForPassCount(int(passesFor(method, false).size())).name;
 }
 
 } // namespace srm

@@ -1,10 +1,11 @@
 #include "PassWriter.h"
 
+#include "base/ErrorText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,13 +13,12 @@ namespace srm {
 
 namespace {
 
-// A multiple of 3 (for the three-byte patterns) and of the page size.
-constexpr std::size_t kBufferSize = 3 * 1024 * 1024;
+// A multiple of 3 (for the three-byte patterns) and of the page size, and one block of the random
+// producer. Larger writes gain nothing once the pass is synced as a whole, and cost memory.
+constexpr std::size_t kBufferSize = RandomProducer::kBlockSize;
+static_assert(kBufferSize % 3 == 0 && kBufferSize % 4096 == 0);
 // Room to start a three-byte pattern at any phase.
 constexpr std::size_t kPatternSlack = 2;
-// Random data for a chunk this large is made on a second thread while the previous one is written;
-// for small pieces starting the thread would cost more than it saves.
-constexpr std::size_t kPrepareAheadFrom = 512 * 1024;
 
 std::vector<PassWriter::Extent> merged(std::vector<PassWriter::Extent> extents)
 {
@@ -69,7 +69,7 @@ PassWriter::PassWriter(std::vector<Pass> passes, std::FILE *progress)
 
 bool PassWriter::failed(const std::string &what, int error)
 {
-    m_reason = what + ": " + std::strerror(error);
+    m_reason = what + ": " + base::errorText(error);
     return false;
 }
 
@@ -135,7 +135,10 @@ bool PassWriter::overwriteExtents(int fd, const std::vector<Extent> &extents, co
         return true;
     const auto randomPasses =
         std::count_if(m_passes.begin(), m_passes.end(), [](const Pass &p) { return p.random; });
-    m_random.expectVolume(total * std::uint64_t(randomPasses));
+    // Little random data comes from the kernel on this thread; much of it from the producer, which
+    // makes it while the writes go on.
+    m_useProducer = total * std::uint64_t(randomPasses) >= RandomStream::kStreamThreshold;
+    m_startWriteback = chunks.size() > 1;
     // Not zeroed: a small file touches only the first pages of it.
     if (!m_buffer)
         m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize + kPatternSlack);
@@ -173,6 +176,10 @@ bool PassWriter::writeChunk(int fd, const unsigned char *data, std::size_t lengt
         }
         done += std::size_t(written);
     }
+    // The disk starts on each chunk of a large file while the next one is made, rather than on
+    // the whole pass at its sync; the sync still decides whether the pass reached the disk.
+    if (m_startWriteback)
+        ::sync_file_range(fd, off_t(offset), off_t(length), SYNC_FILE_RANGE_WRITE);
     return true;
 }
 
@@ -196,40 +203,28 @@ bool PassWriter::writePatternPass(int fd, const std::vector<Chunk> &chunks, cons
 
 bool PassWriter::writeRandomPass(int fd, const std::vector<Chunk> &chunks)
 {
-    // Large files: the next chunk's random data is made on a second thread while this one is
-    // written, so the pass runs at the disk's speed rather than at the sum of both.
-    if (chunks.size() > 1 && !m_spare)
-        m_spare = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
-    unsigned char *current = m_buffer.get();
-    unsigned char *next = m_spare.get();
-    if (!m_random.fill(current, chunks.front().length)) {
-        errno = EIO;
-        return false;
-    }
-    for (std::size_t k = 0; k < chunks.size(); ++k) {
-        const bool more = k + 1 < chunks.size();
-        std::future<bool> prepared;
-        if (more && chunks[k + 1].length >= kPrepareAheadFrom) {
-            const std::size_t length = chunks[k + 1].length;
-            prepared =
-                std::async(std::launch::async, [this, next, length] { return m_random.fill(next, length); });
+    for (const Chunk &chunk : chunks) {
+        if (!m_useProducer) {
+            if (!RandomStream::fillFromKernel(m_buffer.get(), chunk.length)) {
+                errno = EIO;
+                return false;
+            }
+            if (!writeChunk(fd, m_buffer.get(), chunk.length, chunk.offset))
+                return false;
+            continue;
         }
-        const bool written = writeChunk(fd, current, chunks[k].length, chunks[k].offset);
+        const unsigned char *block = m_producer.acquire();
+        if (!block) {
+            errno = EIO;
+            return false;
+        }
+        const bool written = writeChunk(fd, block, chunk.length, chunk.offset);
         const int writeError = errno;
-        bool filled = true;
-        if (prepared.valid())
-            filled = prepared.get();
-        else if (more)
-            filled = written && m_random.fill(next, chunks[k + 1].length);
+        m_producer.release();
         if (!written) {
             errno = writeError;
             return false;
         }
-        if (!filled) {
-            errno = EIO;
-            return false;
-        }
-        std::swap(current, next);
     }
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PassPatterns.h"
-#include "RandomStream.h"
+#include "RandomProducer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -52,14 +52,15 @@ private:
     bool overwriteExtents(int fd, const std::vector<Extent> &extents, const std::string &label);
     bool writePatternPass(int fd, const std::vector<Chunk> &chunks, const Pass &pass);
     bool writeRandomPass(int fd, const std::vector<Chunk> &chunks);
-    static bool writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset);
+    bool writeChunk(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset);
     bool failed(const std::string &what, int error);
 
     std::vector<Pass> m_passes;
     std::FILE *m_progress;
-    RandomStream m_random;
+    RandomProducer m_producer;
+    bool m_useProducer = false; // the file at hand needs much random data
+    bool m_startWriteback = false; // the file at hand takes more than one chunk
     std::unique_ptr<unsigned char[]> m_buffer;
-    std::unique_ptr<unsigned char[]> m_spare; // second random buffer of large extents
     std::function<void(std::size_t)> m_passHook;
     std::string m_reason;
 };

@@ -1,6 +1,7 @@
 #include "PathResolver.h"
 
 #include "FileIdentity.h"
+#include "base/FolderWalk.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -45,35 +46,38 @@ PathResolver::Result PathResolver::resolve(const std::string &path)
         return result;
     }
 
-    Descriptor current(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!current.valid()) {
-        result.error = errno;
-        return result;
-    }
+    // The folders on the way, and each as the path spells it up to there, for the link's name.
+    std::vector<std::string> names;
+    std::vector<std::string> spelled;
     std::string walked = absolute ? "/" : "";
     for (std::size_t i = 0; i + 1 < components.size(); ++i) {
-        const std::string &name = components[i];
-        walked += (walked.empty() || walked.back() == '/' ? "" : "/") + name;
-        if (name == ".")
+        walked += (walked.empty() || walked.back() == '/' ? "" : "/") + components[i];
+        if (components[i] == ".")
             continue;
         // ".." goes up from a folder that was itself reached without a link, so it cannot lead astray.
-        Descriptor next(::openat(current.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!next.valid()) {
-            result.error = errno;
-            struct stat info
-            {
-            };
-            if (::fstatat(current.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISLNK(info.st_mode)) {
-                result.outcome = Outcome::ThroughLink;
-                result.link = walked;
-            } else {
-                result.outcome = result.error == ENOENT ? Outcome::Missing : Outcome::Failed;
-            }
-            return result;
-        }
-        current = std::move(next);
+        names.push_back(components[i]);
+        spelled.push_back(walked);
     }
+    base::FolderWalk walk = base::walkFolders(
+        Descriptor(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC)), names, O_PATH);
+    if (!walk.done) {
+        result.error = walk.error;
+        if (!walk.folder.valid() || walk.stoppedAt >= names.size())
+            return result;
+        const std::string &name = names[walk.stoppedAt];
+        struct stat info
+        {
+        };
+        if (::fstatat(walk.folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(info.st_mode)) {
+            result.outcome = Outcome::ThroughLink;
+            result.link = spelled[walk.stoppedAt];
+        } else {
+            result.outcome = result.error == ENOENT ? Outcome::Missing : Outcome::Failed;
+        }
+        return result;
+    }
+    const Descriptor current = std::move(walk.folder);
 
     const std::string &last = components.back();
     if (last == "." || last == "..") {

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "Descriptor.h"
+#include "base/Descriptor.h"
 
 #include <string>
 
 namespace srm {
+
+using base::Descriptor;
 
 // Finds the folder that holds a path's last component without following a link anywhere on the
 // way: every folder is opened from "/" (or the working folder) one name at a time, and a name that

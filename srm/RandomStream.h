@@ -2,14 +2,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 namespace srm {
 
+class ChaCha20;
+
 // Random bytes for the overwrite passes. Files that need little random data get it straight from the
-// kernel (getrandom); large ones from a ChaCha20 key stream of the system's crypto library, keyed
-// from the kernel, because getrandom alone is slower than a fast disk. Loading the library costs
-// more than getrandom needs for several megabytes, so it is loaded only once a file needs more than
-// that; without it the kernel serves everything.
+// kernel (getrandom); large ones from a ChaCha20 key stream keyed from the kernel, because getrandom
+// alone is slower than a fast disk. The key stream is the tool's own: loading a crypto library for
+// it cost more memory than the whole tool needs otherwise.
 class RandomStream
 {
 public:
@@ -27,25 +30,22 @@ public:
     bool fill(unsigned char *buffer, std::size_t length);
     // Fills straight from the kernel, whatever the size.
     static bool fillFromKernel(unsigned char *buffer, std::size_t length);
+    // A name of letters and digits, from the kernel (all 'x' should it fail).
+    static std::string randomName(std::size_t length);
 
     // Whether the key stream has been started (by the first file that wanted it).
-    bool usesKeyStream() const { return m_context != nullptr; }
+    bool usesKeyStream() const { return m_cipher != nullptr; }
     // Tests and the benchmark turn the key stream off to compare.
     void setKeyStreamAllowed(bool allowed) { m_keyStreamAllowed = allowed; }
 
 private:
     bool startKeyStream();
 
-    void *m_library = nullptr;
-    void *m_context = nullptr;
-    bool m_triedKeyStream = false;
+    std::unique_ptr<ChaCha20> m_cipher;
     bool m_keyStreamAllowed = true;
     bool m_streamWanted = false;
     unsigned long long m_streamBytes = 0;
     static constexpr unsigned long long kRekeyBytes = 1ull << 36;
-    static constexpr std::size_t kPiece = 64 * 1024;
-    struct Api;
-    Api *m_api = nullptr;
 };
 
 } // namespace srm

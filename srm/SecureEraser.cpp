@@ -1,13 +1,18 @@
 #include "SecureEraser.h"
 
-#include "Descriptor.h"
 #include "ExtendedAttributes.h"
 #include "PathResolver.h"
+#include "StorageKind.h"
+#include "base/Descriptor.h"
+#include "base/ErrorText.h"
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace srm {
@@ -41,15 +46,62 @@ struct Level
 };
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr long kProtectingMarks = FS_IMMUTABLE_FL | FS_APPEND_FL;
+
+// The immutable and append-only marks of the file about to be overwritten, cleared for the erase
+// and put back unless the file went.
+class ClearedMarks
+{
+public:
+    ClearedMarks(int fd, long flags) : m_fd(fd), m_flags(flags) {}
+    ~ClearedMarks()
+    {
+        if (m_cleared && !m_erased) {
+            int flags = int(m_flags);
+            ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+        }
+    }
+    ClearedMarks(const ClearedMarks &) = delete;
+    ClearedMarks &operator=(const ClearedMarks &) = delete;
+
+    bool clear()
+    {
+        if (m_fd < 0 || m_flags < 0 || !(m_flags & kProtectingMarks))
+            return true;
+        int flags = int(m_flags & ~kProtectingMarks);
+        m_cleared = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+        return m_cleared;
+    }
+    void erased() { m_erased = true; }
+
+private:
+    int m_fd;
+    long m_flags;
+    bool m_cleared = false;
+    bool m_erased = false;
+};
+
+std::string otherNames(unsigned long count)
+{
+    return count == 1 ? "has 1 other name that was not chosen; overwriting it would empty that name too; "
+                        "left alone"
+                      : "has " + std::to_string(count) +
+                            " other names that were not chosen; overwriting it would empty those names "
+                            "too; left alone";
+}
 
 } // namespace
 
 SecureEraser::SecureEraser(const SrmOptions &options, std::FILE *out, std::FILE *err)
     : m_options(options),
       m_writer(passesFor(options.method, options.zeroPass), options.verbose ? out : nullptr),
-      m_out(options.verbose ? out : nullptr), m_err(err)
+      m_out(options.verbose ? out : nullptr), m_err(err),
+      m_journal([err](const std::string &line) { std::fprintf(err, "srm: %s\n", line.c_str()); })
 {
     m_rootKnown = FileIdentity::ofPath("/", m_root);
+    // Where the file system keeps removed names in place, the entries go when the run ends (for the
+    // worker: it removes a folder there only after the batch that erased its files has ended).
+    m_journal.setRemovalsDeferred(true);
 }
 
 SecureEraser::~SecureEraser()
@@ -71,50 +123,77 @@ bool SecureEraser::fail(const std::string &display, const std::string &reason)
 
 bool SecureEraser::failErrno(const std::string &display, const std::string &what, int error)
 {
-    return fail(display, what + ": " + std::strerror(error));
+    return fail(display, what + ": " + base::errorText(error));
 }
 
-bool SecureEraser::erase(const std::string &path)
+SecureEraser::Found SecureEraser::examinePath(const std::string &path, PathResolver::Result &where,
+                                              FileIdentity &container, struct stat &info)
 {
     m_failed = false;
     m_failedEntry.clear();
     m_failureReason.clear();
-    if (path.empty())
-        return fail("''", "no such file or folder");
-
-    const PathResolver::Result where = PathResolver::resolve(path);
+    if (path.empty()) {
+        fail("''", "no such file or folder");
+        return Found::Failed;
+    }
+    where = PathResolver::resolve(path);
     switch (where.outcome) {
     case PathResolver::Outcome::Found:
         break;
     case PathResolver::Outcome::Missing:
-        return m_options.force || failErrno(path, "cannot open its folder", ENOENT);
+        return Found::Missing;
     case PathResolver::Outcome::ThroughLink:
-        return fail(path, "goes through the link '" + where.link + "'; refused");
+        fail(path, "goes through the link '" + where.link + "'; refused");
+        return Found::Failed;
     case PathResolver::Outcome::IsRoot:
-        return fail(path, "refusing to erase the root folder");
+        fail(path, "refusing to erase the root folder");
+        return Found::Failed;
     case PathResolver::Outcome::DotEntry:
-        return fail(path, "refusing to erase '.' or '..'");
+        fail(path, "refusing to erase '.' or '..'");
+        return Found::Failed;
     case PathResolver::Outcome::Failed:
-        return failErrno(path, "cannot open its folder", where.error);
+        failErrno(path, "cannot open its folder", where.error);
+        return Found::Failed;
     }
+    if (!FileIdentity::of(where.folder.get(), container)) {
+        failErrno(path, "cannot examine its folder", errno);
+        return Found::Failed;
+    }
+    if (::fstatat(where.folder.get(), where.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return Found::Entry;
+    if (errno == ENOENT)
+        return Found::Missing;
+    failErrno(path, "cannot examine", errno);
+    return Found::Failed;
+}
 
-    const int dirFd = where.folder.get();
+bool SecureEraser::erase(const std::string &path, unsigned long names)
+{
+    m_changedText = "changed while being opened; left alone";
+    PathResolver::Result where;
     FileIdentity container;
-    if (!FileIdentity::of(dirFd, container))
-        return failErrno(path, "cannot examine its folder", errno);
     struct stat info
     {
     };
-    if (::fstatat(dirFd, where.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT && m_options.force)
-            return true;
-        return failErrno(path, "cannot examine", errno);
+    switch (examinePath(path, where, container, info)) {
+    case Found::Entry:
+        break;
+    case Found::Missing:
+        return m_options.force || failErrno(path, "cannot examine", ENOENT);
+    case Found::Failed:
+        return false;
     }
+    const int dirFd = where.folder.get();
+    m_journal.touch(dirFd);
     if (S_ISDIR(info.st_mode) && m_rootKnown && m_root.sameInode(info))
         return fail(path, "refusing to erase the root folder");
+    // "name/" asks for a folder, as it does everywhere else on the system.
+    if (!S_ISDIR(info.st_mode) && path.back() == '/')
+        return fail(path, "not a folder; left alone");
 
     std::string display = path;
     bool erased = false;
+    m_chosenNames = S_ISDIR(info.st_mode) ? 1 : std::max(names, 1ul);
     if (!S_ISDIR(info.st_mode))
         erased = eraseNonFolder(dirFd, container, where.name, info, display);
     else if (!m_options.recursive)
@@ -122,6 +201,32 @@ bool SecureEraser::erase(const std::string &path)
     else
         erased = eraseTree(dirFd, container, where.name, info, display);
     return erased && folderChanged(dirFd, container, path);
+}
+
+bool SecureEraser::eraseListed(const std::string &path, const Listed &listed)
+{
+    m_changedText = "changed since it was listed; left alone";
+    PathResolver::Result where;
+    FileIdentity container;
+    struct stat info
+    {
+    };
+    switch (examinePath(path, where, container, info)) {
+    case Found::Entry:
+        break;
+    case Found::Missing:
+        return fail(path, "is gone since it was listed (moved or removed); not erased");
+    case Found::Failed:
+        return false;
+    }
+    const int dirFd = where.folder.get();
+    m_journal.touch(dirFd);
+    if (path.back() == '/')
+        return fail(path, "not a folder; left alone");
+    if (!S_ISREG(info.st_mode) || info.st_dev != listed.device || info.st_ino != listed.inode)
+        return fail(path, m_changedText);
+    m_chosenNames = std::max(listed.names, 1ul);
+    return eraseRegularFile(dirFd, container, where.name, info, path) && folderChanged(dirFd, container, path);
 }
 
 bool SecureEraser::eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,
@@ -248,11 +353,15 @@ bool SecureEraser::eraseTree(int dirFd, const FileIdentity &container, const std
         const int parentFd = levels.empty() ? dirFd : parent.get();
         bool removed = false;
         std::string reason;
-        if (done.complete && !scrubExtendedAttributes(current.get(), reason)) {
+        if (done.complete && !scrubExtendedAttributes(current.get(), reason, &m_journal)) {
+            fail(display, reason);
+        } else if (done.complete && !done.entries.empty() && !keepFolderUntilHome(current.get(), reason)) {
+            // Freed before its emptied version went home, the folder's block would keep the names.
             fail(display, reason);
         } else if (done.complete && folderChanged(current.get(), done.identity, display)) {
             current.reset();
-            if (::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0) {
+            if (!m_journal.deferFolderRemoval(parentFd, done.name, done.identity.inode) &&
+                ::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0) {
                 failErrno(display, "cannot remove the folder", errno);
             } else {
                 removed = true;
@@ -272,27 +381,69 @@ bool SecureEraser::eraseTree(int dirFd, const FileIdentity &container, const std
 bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, const std::string &name,
                                     const struct stat &info, const std::string &display)
 {
+    if (m_openHook)
+        m_openHook(name);
+    // Everything is judged on the entry itself before anything is opened for writing or unmarked.
+    const Descriptor entry(::openat(dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!entry.valid())
+        return errno == ENOENT ? fail(display, m_changedText) : failErrno(display, "cannot examine", errno);
+    FileIdentity seen;
+    if (!FileIdentity::of(entry.get(), seen))
+        return failErrno(display, "cannot examine", errno);
+    if (!S_ISREG(seen.mode) || !seen.sameInode(info))
+        return fail(display, m_changedText);
+    // A file mounted over another one belongs to a different file system.
+    if (!seen.sameMount(container))
+        return fail(display, "is a mount point (another file system); left alone");
+    const std::string systemReason = storage::systemFileSystem(entry.get());
+    if (!systemReason.empty())
+        return fail(display, systemReason);
+    if (seen.links > m_chosenNames)
+        return fail(display, otherNames(static_cast<unsigned long>(seen.links - m_chosenNames)));
+
+    // Read-only and non-blocking: the marks and the extent map need a real descriptor, and a
+    // FIFO swapped in must not hang the tool.
+    const Descriptor reader(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileIdentity read;
+    if (reader.valid() && (!FileIdentity::of(reader.get(), read) || !read.sameInode(seen)))
+        return fail(display, m_changedText);
+    int flags = 0;
+    const long marks = reader.valid() && ::ioctl(reader.get(), FS_IOC_GETFLAGS, &flags) == 0 ? long(flags) : -1;
+    const std::string keptReason = storage::keepsOldData(reader.valid() ? reader.get() : entry.get(), marks);
+    if (!keptReason.empty())
+        return fail(display, keptReason);
+    ClearedMarks cleared(reader.get(), marks);
+    if (!cleared.clear())
+        return failErrno(display, "cannot clear its immutable or append-only mark", errno);
+
     // Never follow a link put in the file's place, and never block on a FIFO swapped in.
-    const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    Descriptor file(::openat(dirFd, name.c_str(), flags));
+    const int writeFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor file(::openat(dirFd, name.c_str(), writeFlags));
     if (!file.valid() && errno == EACCES && m_options.force &&
         changeModeOfEntry(dirFd, name, info, (info.st_mode & 07777) | S_IWUSR))
-        file.reset(::openat(dirFd, name.c_str(), flags));
+        file.reset(::openat(dirFd, name.c_str(), writeFlags));
     if (!file.valid())
         return failErrno(display, "cannot open for writing", errno);
     FileIdentity opened;
     if (!FileIdentity::of(file.get(), opened))
         return failErrno(display, "cannot examine", errno);
-    if (!S_ISREG(opened.mode) || !opened.sameInode(info))
-        return fail(display, "changed while being opened; left alone");
-    // A file mounted over another one belongs to a different file system.
-    if (!opened.sameMount(container))
-        return fail(display, "is a mount point (another file system); left alone");
+    if (!S_ISREG(opened.mode) || !opened.sameInode(seen) || !opened.sameMount(container))
+        return fail(display, m_changedText);
+    if (!overwriteAndRemove(dirFd, name, file.get(), display))
+        return false;
+    cleared.erased();
+    return true;
+}
 
-    if (!m_writer.overwrite(file.get(), display))
+bool SecureEraser::overwriteAndRemove(int dirFd, const std::string &name, int fd, const std::string &display)
+{
+    // Whether there is anything to overwrite: an empty or all-hole file has nothing.
+    const bool hadData = ::lseek(fd, 0, SEEK_DATA) >= 0 || errno == EINVAL;
+    if (!m_writer.overwrite(fd, display))
         return fail(display, m_writer.reason());
     std::string reason;
-    if (!scrubExtendedAttributes(file.get(), reason))
+    if (!scrubExtendedAttributes(fd, reason, &m_journal))
         return fail(display, reason);
 
     // Overwrite the name as well: the folder entry keeps the old one otherwise.
@@ -306,30 +457,25 @@ bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, co
         if (errno != EEXIST)
             break; // e.g. a file system without no-replace renames: the content is gone all the same
     }
-    if (::ftruncate(file.get(), 0) != 0)
+    if (::ftruncate(fd, 0) != 0)
         return failErrno(display, "cannot truncate", errno);
     // The folder's sync (now or at the end of a batch) makes the new size durable as well.
     if (!m_deferSyncs)
-        ::fdatasync(file.get());
-    if (::unlinkat(dirFd, current.c_str(), 0) != 0)
-        return failErrno(display, "overwritten but cannot be removed", errno);
-    if (opened.links > 1)
-        reportSharedData(display, opened.links);
+        ::fdatasync(fd);
+    // Where the file system keeps removed names in place, the entry goes at the end of the run.
+    if (!m_journal.deferRemoval(dirFd, current) && ::unlinkat(dirFd, current.c_str(), 0) != 0)
+        return failErrno(display, hadData ? "overwritten but cannot be removed" : "cannot be removed", errno);
     if (m_out)
         std::fprintf(m_out, "srm: %s: removed\n", display.c_str());
     return true;
 }
 
-void SecureEraser::reportSharedData(const std::string &display, nlink_t links)
+bool SecureEraser::keepFolderUntilHome(int fd, std::string &reason)
 {
-    // The other names still exist; what they show is the erased, emptied file.
-    const unsigned long others = static_cast<unsigned long>(links - 1);
-    if (others == 1)
-        std::fprintf(m_err, "srm: %s: 1 other name shared its data; that name now shows an empty file\n",
-                     display.c_str());
-    else
-        std::fprintf(m_err, "srm: %s: %lu other names shared its data; those names now show an empty file\n",
-                     display.c_str(), others);
+    if (m_journal.holdUntilHome(fd))
+        return true;
+    m_journal.touch(fd);
+    return m_journal.settle(fd, reason);
 }
 
 bool SecureEraser::folderChanged(int dirFd, const FileIdentity &identity, const std::string &display)
@@ -355,25 +501,18 @@ bool SecureEraser::syncDeferred()
     for (const auto &[fileSystem, fd] : m_pendingSyncs) {
         if (::syncfs(fd) != 0) {
             std::fprintf(m_err, "srm: cannot sync a file system of the erased files: %s\n",
-                         std::strerror(errno));
+                         base::errorText(errno).c_str());
             synced = false;
         }
         ::close(fd);
     }
     m_pendingSyncs.clear();
-    return synced;
+    return m_journal.finish(m_clearJournals) && synced;
 }
 
 std::string SecureEraser::randomNameLike(const std::string &name)
 {
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string result(name.size(), 'x');
-    std::vector<unsigned char> bytes(name.size());
-    if (!bytes.empty() && !RandomStream::fillFromKernel(bytes.data(), bytes.size()))
-        return result;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        result[i] = alphabet[bytes[i] % (sizeof alphabet - 1)];
-    return result;
+    return RandomStream::randomName(name.size());
 }
 
 } // namespace srm

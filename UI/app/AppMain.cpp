@@ -1,6 +1,7 @@
 #include "AppMain.h"
 
 #include "CallerSession.h"
+#include "ImageLibrary.h"
 #include "MyNSApplication.h"
 #include "VQAppDelegate.h"
 #include "platform/Bundle.h"
@@ -111,6 +112,8 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
+    // Drawn while the sleep prevention waits for the bus.
+    ImageLibrary::prepareApplicationIcon();
     PreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     ReleasePreventObj();

@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +19,26 @@ const QString kXauthority = QStringLiteral("XAUTHORITY");
 const QString kWaylandDisplay = QStringLiteral("WAYLAND_DISPLAY");
 const QString kRuntimeDir = QStringLiteral("XDG_RUNTIME_DIR");
 const QString kBusAddress = QStringLiteral("DBUS_SESSION_BUS_ADDRESS");
+
+QString &runtimeFolderBase()
+{
+    static QString base = QStringLiteral("/run/user");
+    return base;
+}
+
+// Root's own runtime folder while it acts for someone, private to root, with the empty authority
+// file that stands in when the user's own cannot be used. Removed when the program ends.
+const QTemporaryDir *ownRuntimeFolder()
+{
+    static std::unique_ptr<QTemporaryDir> folder;
+    if (!folder) {
+        folder = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/ostrivan-nullwell-runtime-XXXXXX"));
+        QFile empty(folder->filePath(QStringLiteral("Xauthority")));
+        if (!folder->isValid() || !empty.open(QIODevice::WriteOnly))
+            platform::log(QStringLiteral("Cannot make a private runtime folder: %1").arg(folder->errorString()));
+    }
+    return folder.get();
+}
 
 QByteArray readProcFile(pid_t pid, const char *name)
 {
@@ -88,8 +111,17 @@ bool CallerSession::isAcceptable(const QString &name, const QByteArray &value, u
         }
     }
     out = QStringLiteral("the value is not of the expected form");
-    if (name == kDisplay)
-        return matches("([A-Za-z0-9][A-Za-z0-9.-]*)?:[0-9]{1,5}(\\.[0-9]{1,3})?", value);
+    if (name == kDisplay) {
+        // A display elsewhere would be reached over the network, with whatever cookie the X library
+        // finds for it: only this machine's own displays are used.
+        if (matches("(unix)?:[0-9]{1,5}(\\.[0-9]{1,3})?", value))
+            return true;
+        if (matches("[A-Za-z0-9.-]*/?[A-Za-z0-9.-]*:{1,2}[0-9]{1,5}(\\.[0-9]{1,3})?", value))
+            out = QStringLiteral("%1 is a display on another machine; Ostrivan Nullwell opens its window "
+                                 "only on a display of this machine")
+                      .arg(QString::fromLatin1(value));
+        return false;
+    }
     if (name == kWaylandDisplay)
         return matches("[A-Za-z0-9][A-Za-z0-9._-]*", value);
     if (name == kXauthority)
@@ -121,6 +153,11 @@ QStringList CallerSession::adoptFromParent()
     return adopt(invoking, parentUid, parentUid == invoking ? readProcFile(parent, "environ") : QByteArray());
 }
 
+void CallerSession::setRuntimeFolderBase(const QString &base)
+{
+    runtimeFolderBase() = base;
+}
+
 QStringList CallerSession::adopt(uint invokingUid, uint parentUid, const QByteArray &parentEnvironment)
 {
     QHash<QString, QByteArray> offered;
@@ -135,8 +172,20 @@ QStringList CallerSession::adopt(uint invokingUid, uint parentUid, const QByteAr
                 offered.insert(name, entry.mid(equals + 1));
         }
     }
+    // The parent that asked for us has often ended by now: the user's runtime folder is where the
+    // system keeps it, and their session bus is the socket in it.
+    const QByteArray usersFolder = QFile::encodeName(runtimeFolderBase()) + '/' + QByteArray::number(invokingUid);
+    QStringList lookedUp;
+    for (const auto &[name, value] : {std::pair{kRuntimeDir, usersFolder},
+                                      std::pair{kBusAddress, "unix:path=" + usersFolder + "/bus"}}) {
+        if (offered.value(name).isEmpty() && qEnvironmentVariableIsEmpty(name.toLatin1().constData())) {
+            offered.insert(name, value);
+            lookedUp.append(name);
+        }
+    }
 
     QStringList adopted;
+    QHash<QString, QByteArray> accepted;
     for (const QString &name : variables()) {
         const QByteArray key = name.toLatin1();
         const bool ours = !qEnvironmentVariableIsEmpty(key.constData());
@@ -145,18 +194,37 @@ QStringList CallerSession::adopt(uint invokingUid, uint parentUid, const QByteAr
             continue;
         QString why;
         if (!isAcceptable(name, value, invokingUid, &why)) {
-            platform::log(QStringLiteral("Not using %1 of the caller's session: %2").arg(name, why));
-            if (ours && name != kBusAddress)
-                qunsetenv(key.constData());
+            // A user without a runtime folder is no news; anything else refused is.
+            struct stat folder;
+            if (!lookedUp.contains(name) || ::lstat(usersFolder.constData(), &folder) == 0)
+                platform::log(QStringLiteral("Not using %1 of the caller's session: %2").arg(name, why));
             continue;
         }
+        accepted.insert(name, value);
         InvokingUser::setSessionValue(key, value);
-        if (ours)
-            continue;
-        if (name != kBusAddress)
-            qputenv(key.constData(), value);
-        adopted.append(name);
+        if (!ours)
+            adopted.append(name);
     }
+
+    // Our own environment: the user's display, read with the user's authority file or an empty one
+    // (never root's own), and a runtime folder and bus of our own.
+    const QTemporaryDir *own = ownRuntimeFolder();
+    if (accepted.contains(kDisplay))
+        qputenv("DISPLAY", accepted.value(kDisplay));
+    else
+        qunsetenv("DISPLAY");
+    qputenv("XAUTHORITY", accepted.contains(kXauthority)
+                              ? accepted.value(kXauthority)
+                              : QFile::encodeName(own->filePath(QStringLiteral("Xauthority"))));
+    // A Wayland display is named relative to the user's runtime folder, which is not ours.
+    const QByteArray wayland = accepted.value(kRuntimeDir) + '/' + accepted.value(kWaylandDisplay);
+    QString why;
+    if (accepted.contains(kWaylandDisplay) && accepted.contains(kRuntimeDir) &&
+        ownedObject(wayland, S_IFSOCK, invokingUid, &why))
+        qputenv("WAYLAND_DISPLAY", wayland);
+    else
+        qunsetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own->path()));
     qputenv(kBusAddress.toLatin1().constData(), kClosedBusAddress);
     return adopted;
 }

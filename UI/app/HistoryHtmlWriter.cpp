@@ -115,5 +115,6 @@ bool HistoryHtmlWriter::writeAtomically(const QString &path, const QString &text
     // The page names erased files: it is the person's, readable by them alone.
     UserFile::Options options;
     options.mode = 0600;
+    options.withOwnersRights = true;
     return UserFile::writeAtomically(QFileInfo(path).absoluteFilePath(), text.toUtf8(), options);
 }

@@ -19,6 +19,7 @@ public:
     static QString htmlForRun(const QString &runKey, const DoDataBase::RecordList &records);
 
     // Replaces the file at once or leaves it as it was; false when it could not be written. Written
-    // for the person we act for: theirs, and never through a link (UserFile).
+    // for the person we act for with their own rights: theirs, only where they may write, and
+    // never through a link (UserFile).
     static bool writeAtomically(const QString &path, const QString &text);
 };

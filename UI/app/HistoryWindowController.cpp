@@ -20,7 +20,9 @@
 #include "platform/Log.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QSet>
 #include <QSignalBlocker>
 
@@ -106,7 +108,9 @@ void HistoryWindowController::loadWindow()
     m_historyOutlineView = new VQCustomOutlineView;
     m_historyOutlineView->setHeaderHidden(true);
     m_historyOutlineView->setUniformRowHeights(true);
-    m_historyOutlineView->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the outline; the keyboard then works the history (eventFilter).
+    m_historyOutlineView->setFocusPolicy(Qt::StrongFocus);
+    m_historyOutlineView->installEventFilter(this);
     m_historyOutlineView->setFrameShape(QFrame::NoFrame);
     scrollView->setDocumentView(m_historyOutlineView);
     m_model = new HistoryOutlineModel(this, m_historyOutlineView);
@@ -233,10 +237,8 @@ int HistoryWindowController::numberOfChildrenOfItem(const QVariant &item) const
 {
     if (!item.isValid())
         return int(m_historyAllArr.size());
-    if (isRunItem(item)) {
-        const auto run = m_historyDic.constFind(item.toString());
-        return run == m_historyDic.constEnd() ? 0 : int(run->size());
-    }
+    if (isRunItem(item))
+        return m_historyDic.recordCount(item.toString());
     return 0;
 }
 
@@ -246,11 +248,8 @@ QVariant HistoryWindowController::childOfItem(int index, const QVariant &item) c
         return QVariant();
     if (!item.isValid())
         return index < m_historyAllArr.size() ? QVariant(m_historyAllArr.at(index)) : QVariant();
-    if (isRunItem(item)) {
-        const auto run = m_historyDic.constFind(item.toString());
-        if (run != m_historyDic.constEnd() && index < run->size())
-            return run->at(index);
-    }
+    if (isRunItem(item) && index < m_historyDic.recordCount(item.toString()))
+        return m_historyDic.record(item.toString(), index);
     return QVariant();
 }
 
@@ -332,6 +331,140 @@ void HistoryWindowController::clearSelection()
     m_keyClickStr.clear();
     if (m_historyOutlineView)
         m_historyOutlineView->setSelectCellBackgroundColorWithRow(m_selectCellIndex);
+}
+
+// ---- Keyboard ----
+
+bool HistoryWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_historyOutlineView) {
+        if (event->type() == QEvent::KeyPress && outlineKeyPressed(static_cast<QKeyEvent *>(event)))
+            return true;
+        // The window system's own request from the menu key: the key press above already answered.
+        if (event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard)
+            return true;
+    }
+    return FadingWindowController::eventFilter(watched, event);
+}
+
+QModelIndex HistoryWindowController::highlightedIndex() const
+{
+    if (!m_model || m_selectedRunKey.isEmpty())
+        return QModelIndex();
+    const int run = m_runRows.value(m_selectedRunKey, -1);
+    if (run < 0)
+        return QModelIndex();
+    const QModelIndex runIndex = m_model->index(run, 0);
+    if (m_selectedRecordRow >= 0 && m_historyOutlineView->isExpanded(runIndex))
+        return m_model->index(m_selectedRecordRow, 0, runIndex);
+    return runIndex;
+}
+
+void HistoryWindowController::highlight(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    shouldSelectItem(index);
+    m_historyOutlineView->scrollTo(index);
+}
+
+bool HistoryWindowController::outlineKeyPressed(QKeyEvent *event)
+{
+    if (!m_model || !m_historyOutlineView || m_historyAllArr.isEmpty())
+        return false;
+    const QModelIndex current = highlightedIndex();
+    const QModelIndex run = current.parent().isValid() ? current.parent() : current;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const bool down = event->key() == Qt::Key_Down;
+        if (!current.isValid()) {
+            highlight(m_model->index(down ? 0 : int(m_historyAllArr.size()) - 1, 0));
+            return true;
+        }
+        const QModelIndex next = down ? m_historyOutlineView->indexBelow(current)
+                                      : m_historyOutlineView->indexAbove(current);
+        highlight(next.sibling(next.row(), 0));
+        return true;
+    }
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int step = event->key() == Qt::Key_Right ? 1 : -1;
+        // Left on a record goes to its own run first.
+        const int target = !current.isValid() ? 0
+                           : (step < 0 && current != run) ? run.row()
+                                                          : run.row() + step;
+        if (target >= 0 && target < m_historyAllArr.size())
+            highlight(m_model->index(target, 0));
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!run.isValid())
+            return true;
+        if (m_historyOutlineView->isExpanded(run)) {
+            // A closed run hides its records: the highlight goes to the run.
+            highlight(run);
+            m_historyOutlineView->collapse(run);
+        } else {
+            m_historyOutlineView->expand(run);
+            highlight(run);
+        }
+        return true;
+    case Qt::Key_Delete:
+        if (run.isValid()) {
+            m_keyClickStr = m_selectedRunKey;
+            clickDeleteWithDate(m_keyClickStr);
+        }
+        return true;
+    case Qt::Key_E:
+        if (modifiers != Qt::ControlModifier)
+            return false;
+        if (run.isValid()) {
+            m_keyClickStr = m_selectedRunKey;
+            clickExportWithDate(m_keyClickStr);
+        }
+        return true;
+    case Qt::Key_Menu:
+        openRunMenu();
+        return true;
+    case Qt::Key_F10:
+        if (modifiers != Qt::ShiftModifier)
+            return false;
+        openRunMenu();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void HistoryWindowController::openRunMenu()
+{
+    const QModelIndex current = highlightedIndex();
+    if (!current.isValid() || m_runMenu)
+        return;
+    const QString key = m_selectedRunKey;
+    auto *menu = new QMenu(m_historyOutlineView);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The run is named when the menu opens: a reload while it is open must not turn it on another.
+    const auto actOn = [this, key](void (HistoryWindowController::*action)(const QString &)) {
+        if (!m_historyDic.contains(key))
+            return;
+        m_keyClickStr = key;
+        (this->*action)(key);
+    };
+    QAction *exportAction = menu->addAction(tr("Export…"), this,
+                                            [actOn] { actOn(&HistoryWindowController::clickExportWithDate); });
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    QAction *deleteAction = menu->addAction(tr("Delete"), this,
+                                            [actOn] { actOn(&HistoryWindowController::clickDeleteWithDate); });
+    deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    m_runMenu = menu;
+    const QRect row = m_historyOutlineView->visualRect(current);
+    menu->popup(m_historyOutlineView->viewport()->mapToGlobal(row.center()));
 }
 
 // ---- Actions ----

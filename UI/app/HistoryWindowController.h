@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -23,6 +24,7 @@
 class HistoryDeleteTextFieldCell;
 class HistoryTextFieldCell;
 class HistoryWindowControllerDelegate;
+class QKeyEvent;
 class QModelIndex;
 class QWidget;
 
@@ -89,12 +91,20 @@ public:
     TCImageButton *backHomeBack() const { return m_backHomeBack; }
     QLabel *titleLabel() const { return m_titleLabel; }
 
+    // The menu the menu key or Shift+F10 opens on the highlighted run (Export, Delete); null
+    // while none is open.
+    QMenu *runMenu() const { return m_runMenu; }
+
     // The time the suggested export name is made of (tests); an empty clock restores the
     // system's local time.
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
 protected:
     bool fadeOutStopsModal() const override { return true; }
+    // The outline's keyboard: Up/Down move between rows, Left/Right between runs, Return or Space
+    // opens or closes the highlighted run, Delete deletes it, Ctrl+E exports it, and the menu key
+    // or Shift+F10 opens a menu with both.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void loadWindow();
@@ -104,6 +114,10 @@ private:
     void refreshSelectedRow();
     void scheduleSelectedRowRefresh();
     QSet<QString> expandedRunKeys() const;
+    bool outlineKeyPressed(QKeyEvent *event);
+    QModelIndex highlightedIndex() const;
+    void highlight(const QModelIndex &index);
+    void openRunMenu();
 
     DoDataBase::History m_historyDic;
     QStringList m_historyAllArr;
@@ -119,6 +133,7 @@ private:
     QPointer<HistoryOutlineModel> m_model;
     QPointer<HistoryTextFieldCell> m_textCell;
     QPointer<HistoryDeleteTextFieldCell> m_stateCell;
+    QPointer<QMenu> m_runMenu;
     int m_selectCellIndex = -1;
     bool m_selectedRowRefreshPending = false;
     // The chosen row: its run, and the record's position in it (-1 for the run row itself).

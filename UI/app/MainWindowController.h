@@ -4,15 +4,17 @@
 #include "CustemTypeButtonViewDelegate.h"
 #include "CustomTableView.h"
 #include "DragView.h"
-#include "RFOverlayScrollView.h"
 #include "TCImageButton.h"
 #include "CustomListTableViewDelegate.h"
 #include "CustomTableViewDelegate.h"
 #include "DragViewDelegate.h"
 #include "FadingWindowController.h"
+#include "FileListAdder.h"
+#include "FileListPane.h"
 #include "FileObj.h"
 #include "HistoryWindowControllerDelegate.h"
 #include "LogWindowControllerDelegate.h"
+#include "NTFSVolume.h"
 #include "RemoveFileAndFolder.h"
 #include "SetEraserTimesWindowControllerDelegate.h"
 #include "ShredProgressWindowControllerDelegate.h"
@@ -26,22 +28,23 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class EraseAndFreeSpaceProWC;
-class QFileInfo;
-class SolidStateCache;
+class EraseRun;
+class FileItemMenu;
+class FileListModel;
 class HistoryWindowController;
 class LogWindowController;
-class QAbstractTableModel;
 class QMouseEvent;
-class QThread;
 class SetEraserTimesWindowController;
 class ShredProgressWindowController;
 
 // The one main window: a 590 x 440 content area showing one of five panes (add, list, settings,
-// history, progress). It keeps the file list, adds to it from the open panel and from drops, and
-// runs an erase of the selected items inside the modal progress window, marking each one
-// "Erased" or "Failed" and recording the run in the history.
+// history, progress), with its title bar, the file list's table and its menu. The list's data is
+// a FileListModel, the adding from the open panel and from drops a FileListAdder, and an erase of
+// the ticked items an EraseRun; the methods here are the entry points the windows, the worker
+// and the application delegate call, and they hand on to those.
 class MainWindowController : public FadingWindowController,
                              public ShredProgressWindowControllerDelegate,
                              public CustomTableViewDelegate,
@@ -58,9 +61,7 @@ class MainWindowController : public FadingWindowController,
 public:
     enum class Pane { Add, List, Settings, History, Progress };
 
-    // The file-system type of the volume holding a path ("ext4", "ntfs3", "fuseblk", ...); empty
-    // when it cannot be found.
-    using FileSystemTypeSource = std::function<QString(const QString &path)>;
+    using FileSystemTypeSource = FileListAdder::FileSystemTypeSource;
 
     static constexpr int kContentWidth = 590;
     static constexpr int kContentHeight = 440;
@@ -92,7 +93,7 @@ public:
     Pane visiblePane() const;
 
     // ---- File list ----
-    int numberOfRowsInTableView() const { return int(m_valueArr.size()); }
+    int numberOfRowsInTableView() const { return int(valueArr().size()); }
     void tableViewTitleCheckBox();
     void setAllSelectOrNoSelect();
     // A row's check box.
@@ -117,10 +118,14 @@ public:
     void addFileButtonAction();
     void selectFileButtonAction(QObject *sender = nullptr) override;
     void viewDragAction(const QStringList &paths) override;
-    void showNTFSWindow();
+    // The notice says the volume is read-only only when its mount is.
+    void showNTFSWindow(bool readOnly = false);
     void addFileToArr(const QString &path, bool isDir);
     FileObjPtr buildFileObj(const QString &path, bool isDir) const;
     static bool isNTFSType(const QString &type);
+    // The mount of the volume holding path when it is NTFS (decided from the mount's type and,
+    // for FUSE mounts, its block device); nothing otherwise.
+    static std::optional<NTFSVolume::Mount> ntfsVolumeForPath(const QString &path);
     static void setFileSystemTypeSource(FileSystemTypeSource source);
     static QString fileSystemTypeForPath(const QString &path);
 
@@ -145,11 +150,11 @@ public:
     void showEndEraser();
 
     // ---- State, for the application delegate and for tests ----
-    const FileObjList &valueArr() const { return m_valueArr; }
-    const FileObjList &deleteErrorArr() const { return m_deleteErrorArr; }
+    const FileObjList &valueArr() const;
+    const FileObjList &deleteErrorArr() const;
     int selectAllState() const { return m_aSelectAllState; }
-    bool isCancelled() const { return m_isCancel; }
-    bool isFailedEraser() const { return m_isFailedEraser; }
+    bool isCancelled() const;
+    bool isFailedEraser() const;
     QRect panelFrame() const { return m_rectNew; }
     QString selectAllImageName() const { return m_selectAllImage; }
     QString checkBoxImageForRow(int row) const;
@@ -158,27 +163,27 @@ public:
 
     QWidget *titleBarView() const { return m_titleBarView; }
     QLabel *titleLabel() const { return m_titleLabel; }
-    CustomTableView *valueTableView() const { return m_valueTableView; }
+    CustomTableView *valueTableView() const { return listPart(m_valueTableView); }
     TCImageButton *setButton() const { return m_setButton; }
     TCImageButton *historyButton() const { return m_historyButton; }
-    TCImageButton *addButton() const { return m_addButton; }
-    TCImageButton *eraserFileButton() const { return m_eraserFileButton; }
-    TCImageButton *emptyListButton() const { return m_emptyButton; }
+    TCImageButton *addButton() const { return listPart(m_addButton); }
+    TCImageButton *eraserFileButton() const { return listPart(m_eraserFileButton); }
+    TCImageButton *emptyListButton() const { return listPart(m_emptyButton); }
     CustemImageButton *addFilesButton() const { return m_addFilesButton; }
-    QPushButton *selectAllButton() const { return m_selectAllButton; }
+    QPushButton *selectAllButton() const { return listPart(m_selectAllButton); }
     DragView *drayView() const { return m_drayView; }
     DragView *addViewDragView() const { return m_addViewDragView; }
-    DragView *listTableDragView() const { return m_listTableDragView; }
+    DragView *listTableDragView() const { return listPart(m_listTableDragView); }
     QWidget *addNodeView() const { return m_addNodeView; }
-    QWidget *listTableView() const { return m_listTableView; }
+    QWidget *listTableView() const { return listPart(m_listTableView); }
     QWidget *setView() const { return m_setView; }
     QWidget *progressView() const { return m_progressView; }
     QWidget *historyView() const { return m_historyView; }
-    ShredProgressWindowController *shredProgessWC() const { return m_shredProgessWC.get(); }
+    ShredProgressWindowController *shredProgessWC() const;
     SetEraserTimesWindowController *setWC() const { return m_setWC.get(); }
     HistoryWindowController *historyWC() const { return m_historyWC.get(); }
-    RemoveFileAndFolder *removeFileAndFolder() const { return m_removeFileAndFolder.get(); }
-    QMenu *rightClickMenu() const { return m_menu; }
+    RemoveFileAndFolder *removeFileAndFolder() const;
+    QMenu *rightClickMenu() const;
 
     // The process's end when the close button is pressed (tests replace it).
     static void setExitHandler(std::function<void(int status)> handler);
@@ -187,60 +192,59 @@ private:
     void windowDidLoad();
     void buildPanes();
     void buildAddPane();
+    // The list pane is made the first time anything needs it: the window opens on the add pane,
+    // and its table is the costliest part of the window to build.
     void buildListPane();
+    void ensureListPane();
+    void placeListPaneInFocusChain();
+    template <typename Widget>
+    Widget *listPart(const QPointer<Widget> &part) const
+    {
+        const_cast<MainWindowController *>(this)->ensureListPane();
+        return part;
+    }
     void showPane(Pane pane);
     void reloadTable();
-    // The adding shared by both roads: false when "/" stopped it.
+    // The adding shared by both roads: false when NTFS or "/" stopped it (the NTFS notice shown).
     bool addPaths(const QStringList &paths);
-    // The list item for a path as it stands on disk (null when nothing is there).
-    static FileObjPtr buildItem(const QString &path, bool isDir, const struct stat *disk,
-                                SolidStateCache &solidState);
-    static QIcon iconFor(const QFileInfo &info, bool isDir);
     void showListAfterAdding();
-    void startWorker(const FileObjList &workList);
-    FileObjList selectedItems() const;
     void setSelectAllImage(const QString &name);
 
     TCImageWindow *m_aWindow = nullptr;
     QPointer<QWidget> m_titleBarView;
     QPointer<QLabel> m_titleLabel;
     QPointer<CustomTableView> m_valueTableView;
-    QAbstractTableModel *m_model = nullptr;
-    FileObjList m_valueArr;
-    FileObjList m_deleteErrorArr;
+    FileListModel *m_fileList;
+    std::unique_ptr<EraseRun> m_eraseRun;
     QPointer<TCImageButton> m_setButton;
     QPointer<TCImageButton> m_historyButton;
-    std::unique_ptr<RemoveFileAndFolder> m_removeFileAndFolder;
-    // Lists the selected folders for a run that has been confirmed.
-    QThread *m_expansion = nullptr;
     int m_aSelectAllState = 0;
-    bool m_isCancel = false;
     QPointer<TCImageButton> m_emptyButton;
     QPointer<TCImageButton> m_eraseButton;
     std::unique_ptr<SetEraserTimesWindowController> m_setWC;
-    std::unique_ptr<ShredProgressWindowController> m_shredProgessWC;
     QPointer<LogWindowController> m_logWindowC;
     VolumeObj m_selectVolumeObj;
     int m_selectEraserType = 0;
     QPointer<EraseAndFreeSpaceProWC> m_eraserProgessWC;
     QString m_errorString;
-    bool m_isFailedEraser = false;
     QRect m_rectNew;
     QPointer<TCImageButton> m_addButton;
     QPointer<TCImageButton> m_eraserFileButton;
     QPointer<CustemImageButton> m_addFilesButton;
     QPointer<QWidget> m_addNodeView;
-    QPointer<QWidget> m_listTableView;
+    // The last widget of the window's focus chain once the add pane was made: the list pane's
+    // widgets follow it, whenever they are made.
+    QPointer<QWidget> m_focusBeforeListPane;
+    QPointer<FileListPane> m_listTableView;
     QPointer<QPushButton> m_selectAllButton;
     QString m_selectAllImage;
     QPointer<DragView> m_drayView;
     QPointer<DragView> m_addViewDragView;
     QPointer<DragView> m_listTableDragView;
-    QPointer<RFOverlayScrollView> m_tableScrollView;
     QPointer<QWidget> m_setView;
     QPointer<QWidget> m_progressView;
     QPointer<QWidget> m_historyView;
     std::unique_ptr<HistoryWindowController> m_historyWC;
-    QPointer<QMenu> m_menu;
+    std::unique_ptr<FileItemMenu> m_itemMenu;
     std::unique_ptr<TCImageWindow> m_window;
 };

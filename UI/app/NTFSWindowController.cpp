@@ -69,17 +69,34 @@ void NTFSWindowController::buildContent()
     DialogLayout::addText(content, QRectF(104, 104, 345, 40),
                           QStringLiteral("Items on NTFS volumes can't be erased here."),
                           theme::helveticaLight(15), theme::dialogBodyText());
-    DialogLayout::addText(content, QRectF(104, 66, 345, 38),
-                          QStringLiteral("This volume is read-only on this computer. Our NTFS eraser can "
-                                         "erase files on it for good."),
-                          theme::helveticaLight(12), theme::dialogSecondaryText());
+    m_explanationLabel = DialogLayout::addText(content, QRectF(104, 66, 345, 38), explanationText(),
+                                               theme::helveticaLight(12), theme::dialogSecondaryText());
 
     m_linkButton = DialogLayout::addLink(content, QRectF(104, 44, 240, 20),
                                          QStringLiteral("Learn more about erasing NTFS files"));
+    // Tab reaches the link (Space opens it); the ring shows where the keyboard is.
+    m_linkButton->setFocusPolicy(Qt::TabFocus);
+    m_linkButton->setStyleSheet(m_linkButton->styleSheet() +
+                                QStringLiteral(" QPushButton:focus { border: 1px dotted %1; }")
+                                    .arg(theme::dialogLinkText().name()));
     connect(m_linkButton, &QAbstractButton::clicked, this, [this] { supportTeamLinkAction(); });
 
     m_yesButton = new CustemImageButton(QRectF(kWidth - 20 - 90, 14, 90, 30), content);
     m_yesButton->show();
+}
+
+QString NTFSWindowController::explanationText() const
+{
+    return m_readOnly ? QStringLiteral("This volume is read-only on this computer. Our NTFS eraser can "
+                                       "erase files on it for good.")
+                      : QStringLiteral("Our NTFS eraser can erase files on this volume for good.");
+}
+
+void NTFSWindowController::setVolumeReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    if (m_explanationLabel)
+        m_explanationLabel->setText(explanationText());
 }
 
 void NTFSWindowController::showWindow()

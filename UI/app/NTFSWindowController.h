@@ -35,6 +35,9 @@ public:
     CustemImageButton *yesButton() const { return m_yesButton; }
     void setYesButton(CustemImageButton *button) { m_yesButton = button; }
     VQHandButton *linkButton() const { return m_linkButton; }
+    // Whether the volume's mount is read-only: the notice says so only then.
+    void setVolumeReadOnly(bool readOnly);
+    QString explanationText() const;
     QLabel *titleLabel() const { return m_titleLabel; }
 
     static QString supportTeamLinkAddress();
@@ -46,5 +49,7 @@ private:
     std::unique_ptr<TCImageWindow> m_aWindow;
     QPointer<QLabel> m_titleLabel;
     QPointer<VQHandButton> m_linkButton;
+    QPointer<QLabel> m_explanationLabel;
+    bool m_readOnly = false;
     QPointer<CustemImageButton> m_yesButton;
 };

@@ -8,6 +8,7 @@
 #include "Theme.h"
 #include "VQPublicUtilities.h"
 #include "WindowPaneBuilder.h"
+#include "base/EraseMethods.h"
 #include "platform/UserDefaults.h"
 
 #include <QLabel>
@@ -17,7 +18,7 @@ namespace {
 
 const char *const kImageProperty = "radioImageName";
 const QString kEraserTimesKey = QStringLiteral("EraserTimes");
-constexpr int kPassCounts[4] = {1, 3, 7, 35};
+static_assert(base::kEraseMethodCount == 4, "one radio button per method");
 
 void showRadioImage(QPushButton *button, const char *imageName)
 {
@@ -39,7 +40,7 @@ SetEraserTimesWindowController::~SetEraserTimesWindowController() = default;
 
 int SetEraserTimesWindowController::passCountForSelection(int selection)
 {
-    return selection >= 1 && selection <= 4 ? kPassCounts[selection - 1] : kPassCounts[0];
+    return base::kEraseMethods[selection >= 1 && selection <= 4 ? selection - 1 : 0].passCount;
 }
 
 QPushButton *SetEraserTimesWindowController::typeButton(int index) const
@@ -76,7 +77,7 @@ void SetEraserTimesWindowController::loadWindow()
     };
     for (int index = 0; index < 4; ++index) {
         const qreal rowBottom = 270 - index * 70;
-        auto *radio = new QPushButton(VQPublicUtilities::eraserTimesNameForCount(kPassCounts[index]), content);
+        auto *radio = new QPushButton(QString::fromLatin1(base::kEraseMethods[index].name), content);
         radio->setFlat(true);
         radio->setCursor(Qt::PointingHandCursor);
         radio->setFocusPolicy(Qt::NoFocus);
@@ -118,7 +119,7 @@ void SetEraserTimesWindowController::setEraserTimes()
 {
     const int stored = int(qint32(UserDefaults::standard().integerForKey(kEraserTimesKey)));
     for (int index = 1; index <= 4; ++index) {
-        if (kPassCounts[index - 1] == stored) {
+        if (base::kEraseMethods[index - 1].passCount == stored) {
             showSelection(index);
             return;
         }

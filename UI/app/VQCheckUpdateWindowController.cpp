@@ -4,6 +4,8 @@
 #include "CustemImageButton.h"
 #include "DialogLayout.h"
 #include "KitGeometry.h"
+#include "NetworkModule.h"
+#include "NetworkModuleInterface.h"
 #include "TCImageWindow.h"
 #include "TCWindowButton.h"
 #include "Theme.h"
@@ -13,17 +15,12 @@
 #include "VQPublicUtilities.h"
 #include "platform/PropertyList.h"
 
-#include <QEventLoop>
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QThread>
-#include <QTimer>
 #include <limits>
 
 namespace {
@@ -38,6 +35,7 @@ constexpr int kNoteTopMargin = 3;
 constexpr qreal kNoteNumberRoom = 28;
 // A version list is a few hundred bytes; anything far larger is not one.
 constexpr qint64 kMaxVersionListBytes = 1 << 20;
+constexpr int kMaxRedirects = 5;
 
 QWidget *makePane(QWidget *content)
 {
@@ -268,11 +266,32 @@ qreal VQCheckUpdateWindowController::heightForStringDrawing(const QString &text,
     return metrics.boundingRect(QRectF(0, 0, width, std::numeric_limits<float>::max()), Qt::TextWordWrap, text).height();
 }
 
+QVariantMap VQCheckUpdateWindowController::notesToShow(const QVariantMap &remote, qsizetype *more)
+{
+    // A list may hold any number of notes of any length: only what fits the pane is looked at, so
+    // the window never measures thousands of them.
+    QVariantMap shown;
+    for (int i = 1; i <= kMaxNotesShown; ++i) {
+        const auto found = remote.constFind(QString::number(i));
+        if (found == remote.cend())
+            continue;
+        QString note = found->toString();
+        if (note.size() > kMaxNoteLength)
+            note = note.left(kMaxNoteLength - 1) + QChar(0x2026);
+        shown.insert(found.key(), note);
+    }
+    const qsizetype notes = remote.size() - qsizetype(remote.contains(QStringLiteral("VersionCheck"))) -
+                            qsizetype(remote.contains(QStringLiteral("Version")));
+    *more = notes - shown.size();
+    return shown;
+}
+
 VQCheckUpdateWindowController::NotesLayout VQCheckUpdateWindowController::layoutChangeNotes(
-    const QVariantMap &notes, const std::function<qreal(const QString &)> &measure)
+    const QVariantMap &notes, const std::function<qreal(const QString &)> &measure, qsizetype moreNotes)
 {
     NotesLayout layout;
-    float total = 0.0f;
+    const QString moreLine = QStringLiteral("\u2026and %1 more").arg(moreNotes);
+    float total = moreNotes > 0 ? std::max(float(measure(moreLine)), 30.0f) : 0.0f;
     for (auto it = notes.cbegin(); it != notes.cend(); ++it)
         total += std::max(float(measure(it.value().toString())), 30.0f);
     layout.listHeight = std::max(total, 99.0f);
@@ -288,6 +307,12 @@ VQCheckUpdateWindowController::NotesLayout VQCheckUpdateWindowController::layout
         used += height;
         layout.labels.append(NoteLabel{QStringLiteral("%1:%2").arg(i).arg(note), note,
                                        QRectF(0, layout.listHeight - used, kNoteLabelWidth, height)});
+    }
+    if (moreNotes > 0) {
+        const float height = std::max(float(measure(moreLine)), 25.0f);
+        used += height;
+        layout.labels.append(
+            NoteLabel{moreLine, QString(), QRectF(0, layout.listHeight - used, kNoteLabelWidth, height)});
     }
     return layout;
 }
@@ -305,16 +330,15 @@ void VQCheckUpdateWindowController::whatIsNewVersionDiff(const std::optional<QVa
     m_versionLabel->setText(QStringLiteral("New features of Version %1:").arg(version));
     m_titleLable->setText(QStringLiteral("Ostrivan Nullwell %1 has been released.").arg(version));
 
-    QVariantMap notes = *remote;
-    notes.remove(QStringLiteral("VersionCheck"));
-    notes.remove(QStringLiteral("Version"));
+    qsizetype more = 0;
+    const QVariantMap notes = notesToShow(*remote, &more);
     // Each note is measured in the font and at the width its label shows it with: measured in
     // a smaller font on a narrower line, long notes ran into the ones below them.
     const QFont noteFont = theme::changeNoteFont();
     const qreal textWidth = kNoteLabelWidth - 2 * kNoteSideMargin - kNoteNumberRoom;
     const NotesLayout layout = layoutChangeNotes(notes, [&noteFont, textWidth](const QString &text) {
         return qCeil(heightForStringDrawing(text, noteFont, textWidth)) + 2 * kNoteTopMargin + 1;
-    });
+    }, more);
 
     qDeleteAll(m_showVersionScrollView->findChildren<QLabel *>(Qt::FindDirectChildrenOnly));
     m_showVersionScrollView->resize(int(kNoteListWidth), qCeil(layout.listHeight));
@@ -345,31 +369,16 @@ void VQCheckUpdateWindowController::scrollNotesToTop()
 
 std::optional<QVariantMap> VQCheckUpdateWindowController::fetchVersionList(const QUrl &url)
 {
-    // Runs on the worker thread, which has no event loop of its own: the fetch waits in a local one.
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setTransferTimeout(fetchTimeoutMs());
-    QNetworkReply *reply = manager.get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [reply](qint64 received, qint64) {
-        if (received > kMaxVersionListBytes)
-            reply->abort();
-    });
-    QTimer::singleShot(fetchTimeoutMs(), &loop, [reply] { reply->abort(); });
-    if (!reply->isFinished())
-        loop.exec();
-    std::optional<QVariantMap> result;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() == QNetworkReply::NoError && (status == 0 || (status >= 200 && status < 300))) {
-        const QVariant list = PropertyList::fromData(reply->readAll());
-        if (list.typeId() == QMetaType::QVariantMap)
-            result = list.toMap();
-    }
-    delete reply;
-    return result;
+    // A module that cannot be loaded is a failed fetch, as a server that does not answer.
+    const NetworkModuleInterface *network = NetworkModule::get();
+    const std::optional<QByteArray> body =
+        network ? network->fetch(url, kMaxVersionListBytes, kMaxRedirects, fetchTimeoutMs()) : std::nullopt;
+    if (!body)
+        return std::nullopt;
+    const QVariant list = PropertyList::fromData(*body);
+    if (list.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return list.toMap();
 }
 
 void VQCheckUpdateWindowController::runModal()

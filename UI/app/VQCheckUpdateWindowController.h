@@ -69,8 +69,15 @@ public:
     static qreal heightForStringDrawing(const QString &text, const QFont &font, qreal width);
     // Where the change notes go: every entry counts towards the list's height (at least 30
     // each, at least 99 in all); labels "1:note", "2:note", ... are stacked from the top, each at
-    // least 25 high. A number missing from the keys gets no label.
-    static NotesLayout layoutChangeNotes(const QVariantMap &notes, const std::function<qreal(const QString &)> &measure);
+    // least 25 high. A number missing from the keys gets no label. When moreNotes is above 0, a
+    // last line says how many notes are not shown.
+    static NotesLayout layoutChangeNotes(const QVariantMap &notes, const std::function<qreal(const QString &)> &measure,
+                                         qsizetype moreNotes = 0);
+    // The notes the update pane shows of a version list: the first kMaxNotesShown by number, each
+    // cut to kMaxNoteLength characters; *more gets how many others the list holds.
+    static QVariantMap notesToShow(const QVariantMap &remote, qsizetype *more);
+    static constexpr int kMaxNotesShown = 30;
+    static constexpr int kMaxNoteLength = 400;
     // A build number as the version lists give it: an integer, or text starting with decimal
     // digits; anything else is 0. Out-of-range values stop at the 32-bit limits.
     static int intValue(const QVariant &value);

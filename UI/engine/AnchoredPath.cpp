@@ -1,11 +1,13 @@
 #include "AnchoredPath.h"
 
+#include "StorageKind.h"
+#include "base/ErrorText.h"
+#include "base/FolderWalk.h"
 #include "platform/NativePath.h"
 
 #include <QList>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@ AnchoredPath::AnchoredPath(const QString &path) : m_path(path)
         fail(EINVAL);
         return;
     }
+    m_mustBeFolder = bytes->endsWith('/') && bytes->size() > 1;
     QList<QByteArray> parts = bytes->split('/');
     parts.removeAll(QByteArray());
     parts.removeAll(QByteArrayLiteral("."));
@@ -27,43 +30,18 @@ AnchoredPath::AnchoredPath(const QString &path) : m_path(path)
     }
     m_leaf = parts.takeLast();
 
-    int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    for (const QByteArray &part : parts) {
-        if (fd < 0)
-            break;
-        const int next = ::openat(fd, part.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const int openError = errno;
-        struct stat info
-        {
-        };
-        // O_PATH with O_NOFOLLOW may hand back the link itself instead of refusing it.
-        const bool isFolder = next >= 0 && ::fstat(next, &info) == 0 && S_ISDIR(info.st_mode);
-        ::close(fd);
-        fd = -1;
-        if (!isFolder) {
-            if (next >= 0)
-                ::close(next);
-            if (next >= 0 || openError == ENOTDIR || openError == ELOOP) {
-                m_reason = QStringLiteral("a folder on its way is a link or not a folder");
-                fail(ELOOP);
-            } else {
-                fail(openError); // ENOENT: the entry cannot be there either
-            }
-            return;
-        }
-        fd = next;
-    }
-    if (fd < 0) {
-        fail(errno);
-        return;
-    }
-    m_folderFd = fd;
+    m_folder = walk(parts);
 }
 
-AnchoredPath::~AnchoredPath()
+base::Descriptor AnchoredPath::walk(const QList<QByteArray> &parts)
 {
-    if (m_folderFd >= 0)
-        ::close(m_folderFd);
+    base::FolderWalk walk = base::walkFromRoot(parts);
+    if (walk.done)
+        return std::move(walk.folder);
+    if (walk.error == ELOOP)
+        m_reason = QStringLiteral("a folder on its way is a link or not a folder");
+    fail(walk.error); // ENOENT: the entry cannot be there either
+    return {};
 }
 
 bool AnchoredPath::fail(int error)
@@ -76,23 +54,40 @@ QString AnchoredPath::failureText() const
 {
     if (!m_reason.isEmpty())
         return m_path + QStringLiteral(": ") + m_reason + QStringLiteral("; left alone");
-    return m_path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(m_error));
+    return m_path + QStringLiteral(": ") + QString::fromLocal8Bit(base::errorText(m_error).c_str());
 }
 
 bool AnchoredPath::examine(struct stat &info)
 {
     if (!isOpen())
         return false;
-    if (::fstatat(m_folderFd, leaf(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(folderFd(), leaf(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return fail(errno);
+    if (m_mustBeFolder && !S_ISDIR(info.st_mode)) {
+        m_reason = QStringLiteral("not a folder");
+        return fail(ENOTDIR);
+    }
     return true;
+}
+
+QString AnchoredPath::systemFileSystemReason()
+{
+    if (!isOpen())
+        return failureText();
+    const base::Descriptor entry(::openat(folderFd(), leaf(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!entry.valid()) {
+        fail(errno);
+        return failureText();
+    }
+    const std::string reason = srm::storage::systemFileSystem(entry.get());
+    return reason.empty() ? QString() : m_path + QStringLiteral(": ") + QString::fromStdString(reason);
 }
 
 bool AnchoredPath::removeEntry(bool isFolder)
 {
     if (!isOpen())
         return false;
-    if (::unlinkat(m_folderFd, leaf(), isFolder ? AT_REMOVEDIR : 0) != 0)
+    if (::unlinkat(folderFd(), leaf(), isFolder ? AT_REMOVEDIR : 0) != 0)
         return fail(errno);
     if (!isGone())
         return fail(EEXIST);
@@ -106,28 +101,29 @@ bool AnchoredPath::isGone()
     struct stat info
     {
     };
-    if (::fstatat(m_folderFd, leaf(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(folderFd(), leaf(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         return false;
     m_error = errno;
     return m_error == ENOENT;
 }
 
-int AnchoredPath::openFolder()
+base::Descriptor AnchoredPath::openFolder()
 {
     if (!isOpen())
-        return -1;
-    const int fd = ::openat(m_folderFd, leaf(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+        return {};
+    base::Descriptor fd(::openat(folderFd(), leaf(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
         fail(errno);
     return fd;
 }
 
-int AnchoredPath::openForWriting()
+base::Descriptor AnchoredPath::openForWriting()
 {
     if (!isOpen())
-        return -1;
-    const int fd = ::openat(m_folderFd, leaf(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+        return {};
+    base::Descriptor fd(
+        ::openat(folderFd(), leaf(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
         fail(errno);
     return fd;
 }
@@ -137,7 +133,7 @@ bool AnchoredPath::makeOwnerWritable()
     if (!isOpen())
         return false;
     // The C library refuses (instead of following) when the entry is a link.
-    if (::fchmodat(m_folderFd, leaf(), S_IRUSR | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fchmodat(folderFd(), leaf(), S_IRUSR | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0)
         return fail(errno);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "VQPublicUtilities.h"
 #include "ZeroingSqliteVfs.h"
+#include "base/ErrorText.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 
@@ -19,6 +20,9 @@
 namespace {
 
 const char kSelectRuns[] = "select * from TimeBase order by Time desc";
+// Every record in one pass, a run's rows together and in the order they were written (the index
+// on Time gives this order without sorting).
+const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by Time, rowid";
 const char kSelectRecords[] = "select * from BaseTable where Time=?";
 const char kInsertRun[] = "INSERT INTO TimeBase (Time) VALUES (?);";
 const char kInsertRecord[] = "INSERT INTO BaseTable (Itmes, ErasureAlgorithm,Result,Time) VALUES (?,?,?,?);";
@@ -31,6 +35,12 @@ const char kDeleteRecords[] = "delete from BaseTable where Time in (select Time 
 
 // Another process (a second copy of the program, a backup tool) may hold the file for a moment.
 const int kBusyTimeoutMs = 5000;
+const int kLockPollMs = 10;
+// A key is taken when any run or record holds it.
+const char kKeyTaken[] =
+    "select 1 where exists (select 1 from TimeBase where Time=?1) or exists (select 1 from BaseTable where Time=?1)";
+// Runs recorded in one burst move on a second each; this many in a row means something else is wrong.
+const int kMaxKeySteps = 3600;
 
 const QString kOpenFailed = QStringLiteral("打开数据库失败！");
 
@@ -56,7 +66,7 @@ void restrictToOwner(const QString &path)
             ::fchmod(fd, status.st_mode & 0700) != 0) {
             platform::log(
                 QStringLiteral("Could not make %1 private: %2")
-                    .arg(QString::fromLocal8Bit(name), QString::fromLocal8Bit(std::strerror(errno))));
+                    .arg(QString::fromLocal8Bit(name), QString::fromStdString(base::errorText(errno))));
         }
         ::close(fd);
     }
@@ -90,7 +100,8 @@ public:
         }
     }
 
-    bool stepDone() { return m_statement && sqlite3_step(m_statement) == SQLITE_DONE; }
+    bool stepDone() { return step() == SQLITE_DONE; }
+    int step() { return m_statement ? sqlite3_step(m_statement) : SQLITE_ERROR; }
     // Makes the statement ready for its next values.
     void reset()
     {
@@ -127,18 +138,20 @@ class RunTransaction
 public:
     explicit RunTransaction(sqlite3 *db) : m_db(db)
     {
-        const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        m_open = rc == SQLITE_OK;
-        // Still locked after the wait: every row would wait as long again, so they fail at once
-        // and are logged instead of freezing the window for minutes.
-        if (rc == SQLITE_BUSY)
-            sqlite3_busy_timeout(db, 0);
+        // Waits for another program's write to end (the busy handler), then holds the write lock
+        // until the end, so nothing is written in between.
+        m_open = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!m_open)
+            platform::log(QStringLiteral("Cannot write the history: ") + QString::fromUtf8(sqlite3_errmsg(db)));
     }
     ~RunTransaction() { commit(); }
     RunTransaction(const RunTransaction &) = delete;
     RunTransaction &operator=(const RunTransaction &) = delete;
 
     bool isOpen() const { return m_open; }
+    // Open and not ended by a failure (a full disk, an I/O error end it themselves): a step taken
+    // after that would be written on its own, outside the run.
+    bool isGoing() const { return m_open && !sqlite3_get_autocommit(m_db); }
 
     // False when what was written in the transaction could not be kept as a whole.
     bool commit()
@@ -167,6 +180,22 @@ private:
     sqlite3 *m_db;
     bool m_open = false;
 };
+
+// Ends a run's transaction: kept when every step went in, else undone. False (logged) when the run
+// is not in the history.
+bool finishRun(RunTransaction &transaction, bool ok, const QString &key,
+               const std::function<void(const QString &)> &beforeCommit)
+{
+    if (ok && beforeCommit)
+        beforeCommit(key);
+    if (ok)
+        ok = transaction.commit();
+    else
+        transaction.rollback();
+    if (!ok)
+        platform::log(QStringLiteral("The run was not recorded in the history"));
+    return ok;
+}
 
 } // namespace
 
@@ -197,9 +226,40 @@ QString DoDataBase::runKeyForDateTime(const QDateTime &when)
     return when.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
 }
 
-QString DoDataBase::makeRunKey() const
+QDateTime DoDataBase::now() const
 {
-    return runKeyForDateTime(m_clock ? m_clock() : QDateTime::currentDateTime());
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
+QString DoDataBase::makeRunKey(sqlite3 *db) const
+{
+    // Another window or copy of the program may have recorded a run in this second: the write lock
+    // is held, so the first key free now stays free until the run is in.
+    Statement taken(db, kKeyTaken);
+    const QDateTime start = now();
+    for (int second = 0; second < kMaxKeySteps; ++second) {
+        const QString key = runKeyForDateTime(start.addSecs(second));
+        taken.bind({key});
+        const int rc = taken.step();
+        taken.reset();
+        if (rc == SQLITE_DONE)
+            return key;
+        // Unreadable: the run's own steps fail and say why.
+        if (rc != SQLITE_ROW)
+            return key;
+    }
+    return runKeyForDateTime(start);
+}
+
+int DoDataBase::waitForLock(void *self, int attempt)
+{
+    const auto *store = static_cast<const DoDataBase *>(self);
+    if (attempt == 0 && store->m_lockWaitHook)
+        store->m_lockWaitHook();
+    if (attempt * kLockPollMs >= kBusyTimeoutMs)
+        return 0;
+    sqlite3_sleep(kLockPollMs);
+    return 1;
 }
 
 QString DoDataBase::getEraserTimes() const
@@ -220,31 +280,35 @@ sqlite3 *DoDataBase::openDatabase() const
         sqlite3_close(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, &DoDataBase::waitForLock, const_cast<DoDataBase *>(this));
     sqlite3_exec(db, kPrivacyPragmas, nullptr, nullptr, nullptr);
     return db;
 }
 
-void DoDataBase::writePlistForHistoryWithArr(const FileObjList &arr)
+bool DoDataBase::writePlistForHistoryWithArr(const FileObjList &arr)
 {
     platform::logf("---------6------------%d", int(arr.size()));
     if (arr.isEmpty())
-        return;
+        return true;
     platform::log(QStringLiteral("---------7-----------"));
     m_eraserTimes = getEraserTimes();
-    const QString key = makeRunKey();
-    platform::log(QStringLiteral("---------7-----------") + key);
+    platform::log(QStringLiteral("---------7-----------") + runKeyForDateTime(now()));
 
     sqlite3 *db = openDatabase();
     if (!db) {
         platform::log(QStringLiteral("---------8----------"));
         platform::log(kOpenFailed);
-        return;
+        return false;
     }
     platform::log(QStringLiteral("---------9----------"));
+    bool recorded = false;
     {
+        // Every step is tried (a failure logged) while the transaction lasts, but the run is kept
+        // whole or not at all.
         RunTransaction transaction(db);
-        {
+        const QString key = transaction.isOpen() ? makeRunKey(db) : QString();
+        bool ok = transaction.isOpen();
+        if (transaction.isGoing()) {
             Statement run(db, kInsertRun);
             if (run.prepared()) {
                 platform::log(QStringLiteral("---------10----------"));
@@ -252,12 +316,13 @@ void DoDataBase::writePlistForHistoryWithArr(const FileObjList &arr)
             }
             platform::log(QStringLiteral("---------11----------"));
             if (!run.stepDone()) {
+                ok = false;
                 platform::log(QStringLiteral("---------12----------"));
                 platform::log(QStringLiteral("update time : ") + run.error());
             }
         }
-        platform::log(QStringLiteral("---------13----------"));
-        {
+        if (transaction.isGoing()) {
+            platform::log(QStringLiteral("---------13----------"));
             Statement header(db, kInsertRecord);
             if (header.prepared()) {
                 platform::log(QStringLiteral("---------14----------"));
@@ -265,56 +330,73 @@ void DoDataBase::writePlistForHistoryWithArr(const FileObjList &arr)
             }
             platform::log(QStringLiteral("---------15----------"));
             if (!header.stepDone()) {
+                ok = false;
                 platform::log(QStringLiteral("---------16---------"));
                 platform::log(QStringLiteral("update base: ") + header.error());
             }
+            platform::log(QStringLiteral("---------17----------"));
         }
-        platform::log(QStringLiteral("---------17----------"));
-        for (const FileObjPtr &item : arr) {
+        for (auto item = arr.cbegin(); transaction.isGoing() && item != arr.cend(); ++item) {
             platform::log(QStringLiteral("---------18----------"));
             Statement row(db, kInsertRecord);
             if (row.prepared()) {
-                const QString url = item ? item->url() : QString();
-                const QString result = item ? item->failStr() : QString();
+                const QString url = *item ? (*item)->url() : QString();
+                const QString result = *item ? (*item)->failStr() : QString();
                 row.bind({url, m_eraserTimes, result, key});
             }
             platform::log(QStringLiteral("---------19----------"));
             if (!row.stepDone()) {
+                ok = false;
                 platform::log(QStringLiteral("---------20----------"));
                 platform::log(QStringLiteral("更新数据库表FIELDS出错: ") + row.error());
             }
         }
+        recorded = finishRun(transaction, ok, key, m_beforeCommitHook);
     }
     sqlite3_close(db);
+    return recorded;
 }
 
-void DoDataBase::writeWipeVolumesOrFree(const QString &volumeName, const QString &end, bool isFreeSpace)
+bool DoDataBase::writeWipeVolumesOrFree(const QString &volumeName, const QString &end, bool isFreeSpace)
 {
     m_eraserTimes = getEraserTimes();
-    const QString key = makeRunKey();
     sqlite3 *db = openDatabase();
     if (!db) {
         platform::log(kOpenFailed);
-        return;
+        return false;
     }
+    bool recorded = false;
     {
         RunTransaction transaction(db);
-        Statement run(db, kInsertRun);
-        run.bind({key});
-        if (!run.stepDone())
-            platform::log(QStringLiteral("update time : ") + run.error());
-        Statement header(db, kInsertRecord);
-        header.bind({QStringLiteral("Items"), QStringLiteral("Erasure Algorithm"), QStringLiteral("Result"), key});
-        if (!header.stepDone())
-            platform::log(QStringLiteral("update base: ") + header.error());
-        const QString what = (isFreeSpace ? QStringLiteral("Wipe Free Space:") : QStringLiteral("Wipe Hard Drive:"))
-            + volumeName;
-        Statement row(db, kInsertRecord);
-        row.bind({what, m_eraserTimes, end, key});
-        if (!row.stepDone())
-            platform::log(QStringLiteral("更新数据库表FIELDS出错: ") + row.error());
+        const QString key = transaction.isOpen() ? makeRunKey(db) : QString();
+        const QString what =
+            (isFreeSpace ? QStringLiteral("Wipe Free Space:") : QStringLiteral("Wipe Hard Drive:")) + volumeName;
+        const struct
+        {
+            const char *sql;
+            std::initializer_list<QString> values;
+            QString failure;
+        } steps[] = {
+            {kInsertRun, {key}, QStringLiteral("update time : ")},
+            {kInsertRecord, {QStringLiteral("Items"), QStringLiteral("Erasure Algorithm"), QStringLiteral("Result"), key},
+             QStringLiteral("update base: ")},
+            {kInsertRecord, {what, m_eraserTimes, end, key}, QStringLiteral("更新数据库表FIELDS出错: ")},
+        };
+        bool ok = transaction.isOpen();
+        for (const auto &step : steps) {
+            if (!transaction.isGoing())
+                break;
+            Statement statement(db, step.sql);
+            statement.bind(step.values);
+            if (!statement.stepDone()) {
+                ok = false;
+                platform::log(step.failure + statement.error());
+            }
+        }
+        recorded = finishRun(transaction, ok, key, m_beforeCommitHook);
     }
     sqlite3_close(db);
+    return recorded;
 }
 
 DoDataBase::History DoDataBase::getAllData()
@@ -327,13 +409,27 @@ DoDataBase::History DoDataBase::getAllData()
     }
     {
         Statement runs(db, kSelectRuns);
-        while (runs.stepRow()) {
-            const QString key = runs.text(0);
-            // Runs that share a key share their records: read them once.
-            if (!history.contains(key))
-                history.insert(key, getValueWith(db, key));
+        while (runs.stepRow())
+            history.addRun(runs.text(0));
+    }
+    // One statement for every record, its texts handed over as the store holds them: reading a
+    // large history costs one pass over it, not one query and a map per record.
+    sqlite3_stmt *records = nullptr;
+    if (!history.isEmpty() && sqlite3_prepare_v2(db, kSelectAllRecords, -1, &records, nullptr) == SQLITE_OK) {
+        const auto text = [records](int column) {
+            return reinterpret_cast<const char *>(sqlite3_column_text(records, column));
+        };
+        const auto length = [records](int column) { return sqlite3_column_bytes(records, column); };
+        while (sqlite3_step(records) == SQLITE_ROW) {
+            // Column texts first, their lengths after: the order that keeps the pointers valid.
+            const char *key = text(0);
+            const char *items = text(1);
+            const char *algorithm = text(2);
+            const char *result = text(3);
+            history.addRecord(key, length(0), items, length(1), algorithm, length(2), result, length(3));
         }
     }
+    sqlite3_finalize(records);
     sqlite3_close(db);
     return history;
 }
@@ -408,6 +504,8 @@ bool DoDataBase::deleteDataWithKeys(const QStringList &keys)
 void DoDataBase::TestDataBase()
 {
     QString text;
-    QDebug(&text).nospace() << getAllData();
+    const History history = getAllData();
+    for (const QString &key : history.keys())
+        QDebug(&text).nospace() << key << ": " << history.value(key) << "\n";
     platform::log(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileObj.h"
+#include "RunHistory.h"
 
 #include <QDateTime>
 #include <QList>
@@ -14,17 +15,18 @@ struct sqlite3;
 
 // The erasure history in "DataBase.db" among the bundle's resources: one TimeBase row per recorded
 // run and, in BaseTable, a header row followed by one row per item, all under the run key (the
-// local time the run was recorded). The database is opened and closed around every operation so
+// local time the run was recorded, or the next second no other run holds: every run has a key of
+// its own, so deleting one never takes another's records). The database is opened and closed around every operation so
 // that nothing holds it between runs; it stays readable by its owner only, and what is deleted
 // from it leaves no copy on disk. One shared instance, used from the main thread.
 class DoDataBase
 {
 public:
     // One BaseTable row as readers see it: keys "Items", "Erasure algorithm" and "Result".
-    using Record = QVariantMap;
-    using RecordList = QList<Record>;
+    using Record = RunHistory::Record;
+    using RecordList = RunHistory::RecordList;
     // Run key to the records of every run stored under it.
-    using History = QMap<QString, RecordList>;
+    using History = RunHistory;
     using Clock = std::function<QDateTime()>;
 
     static const QString kItemsKey;
@@ -37,9 +39,11 @@ public:
     QString getDataBase() const;
 
     // Records an erase run: the header row, then one row per item (its path and result text).
-    void writePlistForHistoryWithArr(const FileObjList &arr);
-    // Records a drive wipe (isFreeSpace false) or a free-space wipe of the named volume.
-    void writeWipeVolumesOrFree(const QString &volumeName, const QString &end, bool isFreeSpace);
+    // The run is recorded whole or not at all; false (logged) when it was not, so the person can be
+    // told. Another program writing the history is waited for, up to a few seconds.
+    bool writePlistForHistoryWithArr(const FileObjList &arr);
+    // Records a drive wipe (isFreeSpace false) or a free-space wipe of the named volume; as above.
+    bool writeWipeVolumesOrFree(const QString &volumeName, const QString &end, bool isFreeSpace);
     // Every run, keyed by run key; an unreadable database reads as an empty history.
     History getAllData();
     // The records stored under one key, header rows included, in the order they were written.
@@ -58,13 +62,22 @@ public:
     static QString runKeyForDateTime(const QDateTime &when);
     // The time source of the run key (tests); an empty clock restores the system's local time.
     void setClock(Clock clock);
+    // Called when the history is found held by another program, before waiting (tests).
+    void setLockWaitHook(std::function<void()> hook) { m_lockWaitHook = std::move(hook); }
+    // Called with a run's key once its rows are in, before they are committed (tests).
+    void setBeforeCommitHook(std::function<void(const QString &key)> hook) { m_beforeCommitHook = std::move(hook); }
 
 private:
     DoDataBase();
 
-    QString makeRunKey() const;
+    // The run key for now, moved on a second at a time past keys already taken; empty on failure.
+    QString makeRunKey(sqlite3 *db) const;
     sqlite3 *openDatabase() const;
+    QDateTime now() const;
+    static int waitForLock(void *self, int attempt);
 
     QString m_eraserTimes;
     Clock m_clock;
+    std::function<void()> m_lockWaitHook;
+    std::function<void(const QString &)> m_beforeCommitHook;
 };

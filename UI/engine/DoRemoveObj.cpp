@@ -2,6 +2,7 @@
 
 #include "ImmutableFlag.h"
 #include "ProcessRunner.h"
+#include "base/EraseMethods.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -61,7 +62,7 @@ bool DoRemoveObj::runTaskWithPath()
         if (ImmutableFlag::isSet(path))
             ImmutableFlag::clear(path);
         const QString program = Bundle::mainBundle().pathForResource(QStringLiteral("srm"), QString());
-        if (!m_pEraser->launch(program, {QStringLiteral("-fsvrz"), path})) {
+        if (!m_pEraser->launch(program, {QString::fromLatin1(base::eraseMethodForPassCount(1).toolFlags), path})) {
             // No child will end for this path: go on at once.
             platform::log(QStringLiteral("srm could not be started for ") + path);
             doneErasing(nullptr);

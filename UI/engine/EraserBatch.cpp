@@ -32,10 +32,14 @@ bool EraserBatch::start(const QString &program)
     return true;
 }
 
-bool EraserBatch::send(const QString &path)
+bool EraserBatch::send(const QString &path, quint64 device, quint64 inode, quint64 names)
 {
     const std::optional<QByteArray> bytes = NativePath::encode(path);
-    if (!bytes || bytes->isEmpty() || m_ended || m_distrusted || !m_runner->writeInput(*bytes + '\0'))
+    if (!bytes || bytes->isEmpty() || m_ended || m_distrusted)
+        return false;
+    const QByteArray record = QByteArray::number(device) + ' ' + QByteArray::number(inode) + ' ' +
+                              QByteArray::number(names) + ' ' + *bytes + '\0';
+    if (!m_runner->writeInput(record))
         return false;
     ++m_sent;
     return true;

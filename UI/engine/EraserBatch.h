@@ -9,8 +9,9 @@
 #include <vector>
 
 // One "srm" child that erases many files: it runs with one flag string and "--batch", takes the
-// paths on its standard input, each ended by a NUL byte, handles them strictly in that order and
-// answers each with one line, "<n> ok" or "<n> fail <reason>". Folder syncs are left to the end of
+// files on its standard input, each "<device> <inode> <names> <path>" ended by a NUL byte (what
+// the worker examined: the tool erases that file or nothing), handles them strictly in that order
+// and answers each with one line, "<n> ok" or "<n> fail <reason>". Folder syncs are left to the end of
 // its input, so one child per run costs far less than one per file.
 //
 // A path counts as answered only by its own line in its turn. A line out of turn or one that says
@@ -33,9 +34,10 @@ public:
     bool start(const QString &program);
     QString flag() const { return m_flag; }
 
-    // Hands one more path to the tool; false when it cannot take it (it has ended, or the text
-    // names no path).
-    bool send(const QString &path);
+    // Hands one more file to the tool: its path, the identity it had when it was examined, and how
+    // many of its names the run chose from here on; false when the tool cannot take it (it has
+    // ended, or the text names no path).
+    bool send(const QString &path, quint64 device, quint64 inode, quint64 names);
     // No more paths: the tool syncs what it changed and ends.
     void finish();
     // Stops the tool at once, within the file it is working on.

@@ -2,11 +2,20 @@
 
 #include "AnchoredPath.h"
 #include "EraserBatch.h"
-#include "ImmutableFlag.h"
+#include "JournalScrub.h"
 #include "RootFolder.h"
+#include "base/EraseMethods.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "platform/NativePath.h"
 #include "platform/UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QThread>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
 #include <cstdint>
@@ -21,6 +30,18 @@ const QString kFail = QStringLiteral("Fail");
 
 // Whether the item could be removed from its folder: the folder must be writable and searchable,
 // and a sticky folder lets only the owners of the item or of the folder remove it.
+// The journal scrub reports from the thread that ends the run, too; the log's sink may belong to
+// the window, so lines go through the main thread.
+void logFromAnyThread(const std::string &line)
+{
+    const QString text = QString::fromStdString(line);
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread())
+        platform::log(text);
+    else
+        QMetaObject::invokeMethod(application, [text] { platform::log(text); }, Qt::QueuedConnection);
+}
+
 bool isDeletableFileAtPath(AnchoredPath &anchored)
 {
     struct stat folder
@@ -41,7 +62,15 @@ bool isDeletableFileAtPath(AnchoredPath &anchored)
 
 } // namespace
 
-RemoveFileAndFolder::RemoveFileAndFolder(QObject *parent) : QObject(parent) {}
+RemoveFileAndFolder::RemoveFileAndFolder(QObject *parent) : QObject(parent)
+{
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(0);
+    connect(&m_resume, &QTimer::timeout, this, [this] {
+        if (m_resumeRun == m_run)
+            runTaskWithPath();
+    });
+}
 
 RemoveFileAndFolder::~RemoveFileAndFolder()
 {
@@ -68,9 +97,14 @@ void RemoveFileAndFolder::benginToTraskWithArr(const FileObjList &arr)
     m_deleteErrorArr.clear();
     m_allFilesArr = arr;
     m_isCancel = false;
+    m_settling = false;
     m_eraserTimes = getEraserTimes();
     m_handed.clear();
+    m_linkedNames.clear();
+    m_linkedNamesKnown = false;
+    ++m_run;
     m_idx = 0;
+    m_journals = std::make_shared<srm::JournalScrub>(logFromAnyThread);
     if (m_allFilesArr.isEmpty()) {
         // Nothing to erase: the owner still expects every run it starts to end.
         m_idx = -1;
@@ -101,23 +135,43 @@ bool RemoveFileAndFolder::runTaskWithPath()
         return true;
     }
     QPointer<RemoveFileAndFolder> self(this);
+    QElapsedTimer slice;
+    slice.start();
     m_inRunLoop = true;
     do {
         m_runPending = false;
         processCurrentItem();
         if (!self)
             return true; // the owner let go of the worker when the run ended
-    } while (m_runPending);
+    } while (m_runPending && !slice.hasExpired(kSliceMs));
     m_inRunLoop = false;
+    if (m_runPending) {
+        // The window gets its turn (input, repaints, Stop) before the next item: a timer, not a
+        // posted call, so that what the window has waiting comes first.
+        m_runPending = false;
+        m_resumeRun = m_run;
+        m_resume.start();
+    }
     return true;
 }
 
 void RemoveFileAndFolder::processCurrentItem()
 {
-    if (m_idx < 0 || m_idx >= m_allFilesArr.size() || m_awaitingBatchEnd)
+    if (m_idx < 0 || m_idx >= m_allFilesArr.size() || m_awaitingBatchEnd || m_settling)
         return;
     if (!m_handed.empty() && m_handed.front().listIndex == m_idx) {
         takeAnswer();
+        return;
+    }
+    if (m_isCancel && skipToTouchedAfterStop()) {
+        takeAnswer();
+        return;
+    }
+    if (m_isCancel) {
+        // Stop came between two items: the ones not started are left as they were.
+        m_handed.clear();
+        ++m_run;
+        finishRun();
         return;
     }
     const FileObjPtr item = m_allFilesArr.at(m_idx);
@@ -128,7 +182,8 @@ void RemoveFileAndFolder::processCurrentItem()
         return;
     }
     // What the item is, is read from the disk now, not from what was recorded when it was listed.
-    AnchoredPath anchored(path);
+    auto held = std::make_unique<AnchoredPath>(path);
+    AnchoredPath &anchored = *held;
     struct stat info
     {
     };
@@ -140,6 +195,11 @@ void RemoveFileAndFolder::processCurrentItem()
         failItem(item, reason);
         return;
     }
+    const QString systemReason = anchored.systemFileSystemReason();
+    if (!systemReason.isEmpty()) {
+        failItem(item, systemReason);
+        return;
+    }
 
     if (S_ISDIR(info.st_mode)) {
         if (!item->isDir())
@@ -147,12 +207,11 @@ void RemoveFileAndFolder::processCurrentItem()
                      path + QStringLiteral(" is a folder but was listed as something else; left alone"));
         else if (RootFolder::isRoot(info.st_dev, info.st_ino))
             failItem(item, path + QStringLiteral(" is the root folder; left alone"));
-        else if (!anchored.removeEntry(true))
-            failItem(item, anchored.error() == ENOTEMPTY || anchored.error() == EEXIST
-                               ? path + QStringLiteral(" still holds entries; left in place")
-                               : anchored.failureText());
+        else if (m_pEraser && !m_pEraser->hasEnded() &&
+                 srm::JournalScrub::putsRemovalsOff(anchored.folderFd()))
+            awaitBatchEnd(); // the tool removes the files it erased there when it ends
         else
-            succeedItem(item);
+            settleThenRemoveFolder(item, std::move(held), info);
         return;
     }
     if (item->isDir()) {
@@ -160,11 +219,12 @@ void RemoveFileAndFolder::processCurrentItem()
         return;
     }
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        handToEraser(item, anchored);
+        handToEraser(item, std::move(held), info);
         return;
     }
     // An empty file, a link (never its target) or a special file: nothing of its own to overwrite,
     // and a device node must never reach the tool, which would overwrite the device.
+    m_journals->touch(anchored.folderFd());
     if (anchored.removeEntry(false)) {
         platform::log(QStringLiteral("rm file sec ") + path);
         succeedItem(item);
@@ -173,14 +233,15 @@ void RemoveFileAndFolder::processCurrentItem()
     }
 }
 
-void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, AnchoredPath &anchored)
+void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, std::unique_ptr<AnchoredPath> held,
+                                       const struct stat &info)
 {
+    AnchoredPath &anchored = *held;
     const QString path = item->url();
     const QString flag = eraserFlag(item->isSSD(), m_eraserTimes);
     if (m_pEraser && !m_pEraser->hasEnded() && m_pEraser->flag() != flag) {
         // Every earlier item has its result: let that child sync and end, then come back here.
-        m_awaitingBatchEnd = true;
-        m_pEraser->finish();
+        awaitBatchEnd();
         return;
     }
     // Checked before the tool starts, so that a file it could not remove is not overwritten either.
@@ -188,64 +249,122 @@ void RemoveFileAndFolder::handToEraser(const FileObjPtr &item, AnchoredPath &anc
         failItem(item, QStringLiteral("--没有权限--------") + path);
         return;
     }
-    ImmutableFlag::clear(anchored.folderFd(), anchored.leaf());
-
+    // Marks (immutable, append-only) are the tool's to clear, on the file it has checked.
     m_filePathStr = path;
+    m_journals->touch(anchored.folderFd());
     if (!ensureBatch(flag)) {
         failItem(item, QStringLiteral("srm could not be started for ") + path);
         return;
     }
-    if (!m_pEraser->send(path)) {
+    if (!sendToEraser(m_idx, std::move(held), info)) {
         failItem(item, QStringLiteral("srm could not be handed ") + path);
         return;
     }
-    m_handed.push_back(Handed{m_idx, m_pEraser->sentCount() - 1});
     lookAhead();
     // Judged when the tool answers for it (onBatchChanged).
 }
 
 void RemoveFileAndFolder::lookAhead()
 {
-    if (m_isCancel || !m_pEraser || m_pEraser->hasEnded() || m_handed.empty())
+    if (m_isCancel || m_settling || !m_pEraser || m_pEraser->hasEnded() || m_handed.empty())
         return;
     for (qsizetype next = m_handed.back().listIndex + 1;
          next < m_allFilesArr.size() && m_handed.size() < size_t(kLookAhead); ++next) {
         const FileObjPtr &item = m_allFilesArr.at(next);
-        if (!item->refusal().isEmpty() || item->isDir() ||
-            eraserFlag(item->isSSD(), m_eraserTimes) != m_pEraser->flag())
+        // A folder is removed in its turn, once every answer before it is in, and a refused item
+        // is never touched: neither needs the tool to wait for it. Where a folder can go only once
+        // the tool has ended, the tool is fed no further: it ends there.
+        if (!item->refusal().isEmpty())
+            continue;
+        if (item->isDir()) {
+            const AnchoredPath folder(item->url());
+            if (!folder.isOpen() || srm::JournalScrub::putsRemovalsOff(folder.folderFd()))
+                return;
+            continue;
+        }
+        if (eraserFlag(item->isSSD(), m_eraserTimes) != m_pEraser->flag())
             return;
         // Only a file that needs nothing changed goes early; anything else waits for its turn.
-        AnchoredPath anchored(item->url());
+        auto held = std::make_unique<AnchoredPath>(item->url());
+        AnchoredPath &anchored = *held;
         struct stat info
         {
         };
         if (!anchored.examine(info) || !S_ISREG(info.st_mode) || info.st_size == 0 ||
-            !isDeletableFileAtPath(anchored))
+            !anchored.systemFileSystemReason().isEmpty() || !isDeletableFileAtPath(anchored))
             return;
-        const int fd = anchored.openForWriting();
-        if (fd < 0)
+        if (!anchored.openForWriting().valid())
             return;
-        ::close(fd);
-        if (!m_pEraser->send(item->url()))
+        m_journals->touch(anchored.folderFd());
+        if (!sendToEraser(next, std::move(held), info))
             return;
-        m_handed.push_back(Handed{next, m_pEraser->sentCount() - 1});
     }
+}
+
+bool RemoveFileAndFolder::sendToEraser(qsizetype index, std::unique_ptr<AnchoredPath> anchored,
+                                       const struct stat &info)
+{
+    if (!m_pEraser->send(m_allFilesArr.at(index)->url(), quint64(info.st_dev), quint64(info.st_ino),
+                         chosenNames(index, info)))
+        return false;
+    m_handed.push_back(Handed{index, m_pEraser->sentCount() - 1, std::move(anchored)});
+    return true;
+}
+
+quint64 RemoveFileAndFolder::chosenNames(qsizetype index, const struct stat &info)
+{
+    if (info.st_nlink <= 1)
+        return 1;
+    if (!m_linkedNamesKnown) {
+        // Once per run, and only when a file with several names turns up: a cheap look at every
+        // later item finds the candidates; each is examined properly below before it counts.
+        m_linkedNamesKnown = true;
+        for (qsizetype i = index; i < m_allFilesArr.size(); ++i) {
+            const FileObjPtr &item = m_allFilesArr.at(i);
+            struct stat seen
+            {
+            };
+            if (item->isDir() || !item->refusal().isEmpty() ||
+                ::fstatat(AT_FDCWD, NativePath::encodeOrEmpty(item->url()).constData(), &seen,
+                          AT_SYMLINK_NOFOLLOW) != 0 ||
+                !S_ISREG(seen.st_mode) || seen.st_nlink <= 1)
+                continue;
+            m_linkedNames[{quint64(seen.st_dev), quint64(seen.st_ino)}].push_back(i);
+        }
+    }
+    quint64 names = 1;
+    const auto found = m_linkedNames.find({quint64(info.st_dev), quint64(info.st_ino)});
+    if (found == m_linkedNames.end())
+        return names;
+    for (const qsizetype other : found->second) {
+        if (other <= index)
+            continue;
+        AnchoredPath anchored(m_allFilesArr.at(other)->url());
+        struct stat seen
+        {
+        };
+        if (anchored.examine(seen) && seen.st_dev == info.st_dev && seen.st_ino == info.st_ino)
+            ++names;
+    }
+    return names;
 }
 
 void RemoveFileAndFolder::takeAnswer()
 {
-    const Handed handed = m_handed.front();
-    const FileObjPtr item = m_allFilesArr.at(handed.listIndex);
+    const FileObjPtr item = m_allFilesArr.at(m_handed.front().listIndex);
     const QString path = item->url();
-    if (handed.batchIndex < m_pEraser->answeredCount()) {
-        const EraserBatch::Answer &answer = m_pEraser->answer(handed.batchIndex);
+    if (m_handed.front().batchIndex < m_pEraser->answeredCount()) {
+        const EraserBatch::Answer &answer = m_pEraser->answer(m_handed.front().batchIndex);
+        // The name is looked for in the folder the file was examined in, the one the tool was
+        // told to erase it from by identity: a folder swapped in since cannot stand in for it.
+        const std::unique_ptr<AnchoredPath> anchored = std::move(m_handed.front().anchored);
         m_handed.pop_front();
         m_deleteErrorArr.append(item);
         QPointer<RemoveFileAndFolder> self(this);
         if (!answer.ok)
             markFailed(item,
                        QStringLiteral("srm could not erase ") + path + QStringLiteral(": ") + answer.reason);
-        else if (AnchoredPath::isGone(path))
+        else if (anchored->isGone())
             item->setFailStr(kSuccess);
         else
             markFailed(item, path + QStringLiteral(" is still there after srm erased it"));
@@ -258,15 +377,22 @@ void RemoveFileAndFolder::takeAnswer()
         return;
     }
     // The tool ended without answering (stopped, or it died): only the disk can tell.
+    const std::unique_ptr<AnchoredPath> anchored = std::move(m_handed.front().anchored);
     m_handed.pop_front();
     m_deleteErrorArr.append(item);
     QPointer<RemoveFileAndFolder> self(this);
-    if (AnchoredPath::isGone(path))
+    if (anchored->isGone())
         item->setFailStr(kSuccess);
     else
         markFailed(item, QStringLiteral("srm ended before it had erased ") + path);
     if (self)
         doneErasing();
+}
+
+void RemoveFileAndFolder::awaitBatchEnd()
+{
+    m_awaitingBatchEnd = true;
+    m_pEraser->finish();
 }
 
 bool RemoveFileAndFolder::ensureBatch(const QString &flag)
@@ -338,6 +464,56 @@ void RemoveFileAndFolder::noteBatchEnd()
             d->haveFailEraser();
 }
 
+void RemoveFileAndFolder::settleThenRemoveFolder(const FileObjPtr &item, std::unique_ptr<AnchoredPath> anchored,
+                                                const struct stat &folder)
+{
+    // Freed before its emptied version reached its home place, the folder's block would keep the
+    // names of what was erased in it.
+    const bool writesHome = m_journals->holdWouldWriteHome(anchored->folderFd(), folder);
+    if (!writesHome && m_journals->holdFolder(anchored->folderFd(), anchored->leaf(), folder)) {
+        removeFolder(item, *anchored);
+        return;
+    }
+    // Writing the journal home takes tens of milliseconds: it happens beside the window, and the
+    // run waits for it as it waits for the tool. Nothing else uses the journals meanwhile.
+    m_settling = true;
+    std::shared_ptr<AnchoredPath> path(std::move(anchored));
+    auto *watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, item, path, run = m_run] {
+        watcher->deleteLater();
+        if (run != m_run)
+            return;
+        m_settling = false;
+        const QString reason = watcher->result();
+        if (!reason.isEmpty())
+            failItem(item, item->url() + QStringLiteral(": ") + reason);
+        else
+            removeFolder(item, *path);
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [journals = m_journals, path, folder, writesHome, hook = m_settleHook]() -> QString {
+            if (hook)
+                hook();
+            if (writesHome && journals->holdFolder(path->folderFd(), path->leaf(), folder))
+                return {};
+            std::string reason;
+            if (!journals->settle(path->folderFd(), reason, &folder))
+                return QString::fromStdString(reason.empty() ? std::string("cannot be settled") : reason);
+            return {};
+        }));
+}
+
+void RemoveFileAndFolder::removeFolder(const FileObjPtr &item, AnchoredPath &anchored)
+{
+    m_journals->touch(anchored.folderFd());
+    if (!anchored.removeEntry(true))
+        failItem(item, anchored.error() == ENOTEMPTY || anchored.error() == EEXIST
+                           ? item->url() + QStringLiteral(" still holds entries; left in place")
+                           : anchored.failureText());
+    else
+        succeedItem(item);
+}
+
 void RemoveFileAndFolder::markFailed(const FileObjPtr &item, const QString &reason)
 {
     if (!reason.isEmpty())
@@ -368,9 +544,7 @@ void RemoveFileAndFolder::doneErasing()
     ++m_idx;
     // After Stop, the items the tool answered or was working on still get their results; the
     // ones it never reached are left as they were.
-    const bool touched = !m_handed.empty() && m_handed.front().listIndex == m_idx && m_pEraser &&
-                         m_handed.front().batchIndex <= m_pEraser->answeredCount();
-    if (m_idx >= m_allFilesArr.size() || (m_isCancel && !touched)) {
+    if (m_idx >= m_allFilesArr.size() || (m_isCancel && !skipToTouchedAfterStop())) {
         m_handed.clear();
         finishRun();
         return;
@@ -386,6 +560,14 @@ void RemoveFileAndFolder::doneErasing()
     runTaskWithPath();
 }
 
+bool RemoveFileAndFolder::skipToTouchedAfterStop()
+{
+    if (m_handed.empty() || !m_pEraser || m_handed.front().batchIndex > m_pEraser->answeredCount())
+        return false;
+    m_idx = int(m_handed.front().listIndex);
+    return true;
+}
+
 void RemoveFileAndFolder::finishRun()
 {
     m_runPending = false;
@@ -399,10 +581,29 @@ void RemoveFileAndFolder::finishRun()
     }
     m_finishing = false;
     releaseBatch();
-    ::sync();
+    // Only the file systems this run changed are synced; their journals are cleared once. That
+    // can take a second on a large journal, so it runs beside the window, and the run ends (on
+    // this thread) only once it is done. The work owns what it needs: it outlives this object.
+    std::shared_ptr<srm::JournalScrub> journals(std::move(m_journals));
     const FileObjList done = m_deleteErrorArr;
-    if (auto *d = delegate())
-        d->removeObjEnd(done);
+    if (!journals || journals->untouched()) {
+        if (auto *d = delegate())
+            d->removeObjEnd(done);
+        return;
+    }
+    // Not a child: the delegate may destroy this object from the end call the watcher makes.
+    auto *watcher = new QFutureWatcher<void>;
+    connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, done] {
+        if (auto *d = delegate())
+            d->removeObjEnd(done);
+    });
+    watcher->setFuture(QtConcurrent::run([journals, hook = m_flushHook] {
+        if (hook)
+            hook();
+        if (journals)
+            journals->finish();
+    }));
 }
 
 void RemoveFileAndFolder::isCancel()
@@ -422,18 +623,10 @@ int RemoveFileAndFolder::getEraserTimes() const
 
 QString RemoveFileAndFolder::eraserFlag(bool isSSD, int eraserTimes)
 {
-    if (isSSD)
-        return QStringLiteral("-fsvrz");
-    switch (eraserTimes) {
-    case 3:
-        return QStringLiteral("-fEvrz");
-    case 7:
-        return QStringLiteral("-fmvrz");
-    case 35:
-        return QStringLiteral("-fvrz");
-    default:
-        return QStringLiteral("-fsvrz");
-    }
+    // Solid-state storage gains nothing from more passes than one.
+    const base::EraseMethod &method =
+        isSSD ? base::kEraseMethods[0] : base::eraseMethodForPassCount(eraserTimes);
+    return QString::fromLatin1(method.toolFlags);
 }
 
 bool RemoveFileAndFolder::checkPermissions(const QString &path)
@@ -445,10 +638,8 @@ bool RemoveFileAndFolder::checkPermissions(const QString &path)
 bool RemoveFileAndFolder::checkPermissions(AnchoredPath &anchored)
 {
     // Non-blocking, so a FIFO without a reader cannot hang the window; never through a link.
-    const int fd = anchored.openForWriting();
-    if (fd < 0 && anchored.error() == EACCES)
+    const base::Descriptor fd = anchored.openForWriting();
+    if (!fd.valid() && anchored.error() == EACCES)
         return anchored.makeOwnerWritable();
-    if (fd >= 0)
-        ::close(fd);
     return true;
 }

@@ -1,6 +1,8 @@
 #include "SpawnedProcessRunner.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/Log.h"
+#include "platform/NativePath.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -18,20 +20,6 @@
 
 extern char **environ;
 
-namespace {
-
-// Waits briefly for a killed child, so that none is left behind as a zombie or still running.
-void collectKilled(pid_t pid)
-{
-    for (int i = 0; i < 500; ++i) {
-        if (ChildProcess::wait(pid, nullptr, WNOHANG) != 0)
-            return;
-        ::usleep(10000);
-    }
-}
-
-} // namespace
-
 SpawnedProcessRunner::~SpawnedProcessRunner()
 {
     // Never leave a child behind, and never post from a half-destroyed runner.
@@ -39,12 +27,9 @@ SpawnedProcessRunner::~SpawnedProcessRunner()
     m_watcher = nullptr;
     dropInput();
     dropOutput();
-    if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
-        collectKilled(m_pid);
-    }
-    if (m_pidFd >= 0)
-        ::close(m_pidFd);
+    stopWatching(m_errorNotifier, m_errorFd);
+    if (m_pid > 0)
+        ChildProcess::killAndCollect(m_pid);
 }
 
 bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arguments)
@@ -61,29 +46,39 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
 
     // The child's input is a socket rather than a pipe: writing to it after the child has gone
     // fails with EPIPE instead of killing this process with SIGPIPE.
-    int input[2] = {-1, -1};
-    int output[2] = {-1, -1};
+    base::DescriptorPair input;
+    base::DescriptorPair output;
     if (talks()) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
             return false;
-        if (::pipe2(output, O_CLOEXEC) != 0) {
-            ::close(input[0]);
-            ::close(input[1]);
+        input.write.reset(ends[0]);
+        input.read.reset(ends[1]);
+        if (::pipe2(ends, O_CLOEXEC) != 0)
             return false;
-        }
-        ::shutdown(input[0], SHUT_RD);
-        ::shutdown(input[1], SHUT_WR);
+        output.read.reset(ends[0]);
+        output.write.reset(ends[1]);
+        ::shutdown(input.write.get(), SHUT_RD);
+        ::shutdown(input.read.get(), SHUT_WR);
+    }
+    base::DescriptorPair errors; // without a pipe its standard error is thrown away below
+    if (int ends[2]; ::pipe2(ends, O_CLOEXEC) == 0) {
+        errors.read.reset(ends[0]);
+        errors.write.reset(ends[1]);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (talks()) {
-        posix_spawn_file_actions_adddup2(&actions, input[1], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
     } else {
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     }
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (errors.write.valid())
+        posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 #endif
@@ -104,28 +99,29 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
     const int result = ::posix_spawn(&pid, path, &actions, &attributes, argv->data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (talks()) {
-        ::close(input[1]);
-        ::close(output[1]);
-    }
-    if (result != 0) {
-        // The C library reports a failed exec here and has collected that child.
-        if (talks()) {
-            ::close(input[0]);
-            ::close(output[0]);
-        }
+    // The child's ends are the child's alone from here on.
+    input.read.reset();
+    output.write.reset();
+    errors.write.reset();
+    // On failure the C library reports the failed exec here and has collected that child.
+    if (result != 0)
         return false;
-    }
     m_pid = pid;
+    if (errors.read.valid()) {
+        m_errorFd = std::move(errors.read);
+        ::fcntl(m_errorFd.get(), F_SETFL, ::fcntl(m_errorFd.get(), F_GETFL) | O_NONBLOCK);
+        m_errorNotifier = new QSocketNotifier(qintptr(m_errorFd.get()), QSocketNotifier::Read, this);
+        connect(m_errorNotifier, &QSocketNotifier::activated, this, [this] { readErrors(false); });
+    }
     if (talks()) {
-        m_inputFd = input[0];
-        m_outputFd = output[0];
-        ::fcntl(m_inputFd, F_SETFL, ::fcntl(m_inputFd, F_GETFL) | O_NONBLOCK);
-        ::fcntl(m_outputFd, F_SETFL, ::fcntl(m_outputFd, F_GETFL) | O_NONBLOCK);
-        m_inputNotifier = new QSocketNotifier(qintptr(m_inputFd), QSocketNotifier::Write, this);
+        m_inputFd = std::move(input.write);
+        m_outputFd = std::move(output.read);
+        ::fcntl(m_inputFd.get(), F_SETFL, ::fcntl(m_inputFd.get(), F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_outputFd.get(), F_SETFL, ::fcntl(m_outputFd.get(), F_GETFL) | O_NONBLOCK);
+        m_inputNotifier = new QSocketNotifier(qintptr(m_inputFd.get()), QSocketNotifier::Write, this);
         m_inputNotifier->setEnabled(false);
         connect(m_inputNotifier, &QSocketNotifier::activated, this, [this] { flushInput(); });
-        m_outputNotifier = new QSocketNotifier(qintptr(m_outputFd), QSocketNotifier::Read, this);
+        m_outputNotifier = new QSocketNotifier(qintptr(m_outputFd.get()), QSocketNotifier::Read, this);
         connect(m_outputNotifier, &QSocketNotifier::activated, this, [this] { readOutput(); });
     }
     watchChild();
@@ -134,11 +130,11 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
 
 bool SpawnedProcessRunner::writeInput(const QByteArray &bytes)
 {
-    if (m_inputFd < 0 || m_inputClosing)
+    if (!m_inputFd.valid() || m_inputClosing)
         return false;
     m_pendingInput.append(bytes);
     flushInput();
-    return m_inputFd >= 0;
+    return m_inputFd.valid();
 }
 
 void SpawnedProcessRunner::closeInput()
@@ -150,8 +146,8 @@ void SpawnedProcessRunner::closeInput()
 
 void SpawnedProcessRunner::flushInput()
 {
-    while (m_inputFd >= 0 && !m_pendingInput.isEmpty()) {
-        const ssize_t sent = ::send(m_inputFd, m_pendingInput.constData(), size_t(m_pendingInput.size()),
+    while (m_inputFd.valid() && !m_pendingInput.isEmpty()) {
+        const ssize_t sent = ::send(m_inputFd.get(), m_pendingInput.constData(), size_t(m_pendingInput.size()),
                                     MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) {
             m_pendingInput.remove(0, sent);
@@ -182,8 +178,8 @@ bool SpawnedProcessRunner::readOutput()
 {
     QPointer<SpawnedProcessRunner> self(this);
     char buffer[16384];
-    while (m_outputFd >= 0) {
-        const ssize_t got = ::read(m_outputFd, buffer, sizeof buffer);
+    while (m_outputFd.valid()) {
+        const ssize_t got = ::read(m_outputFd.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -200,7 +196,7 @@ bool SpawnedProcessRunner::readOutput()
             deliverLine(line);
             if (!self)
                 return false;
-            if (m_outputFd < 0)
+            if (!m_outputFd.valid())
                 return true;
         }
         m_partialLine.remove(0, start);
@@ -214,7 +210,36 @@ void SpawnedProcessRunner::dropOutput()
     m_partialLine.clear(); // a line cut off by the child's end says nothing
 }
 
-void SpawnedProcessRunner::stopWatching(QSocketNotifier *&notifier, int &fd)
+void SpawnedProcessRunner::readErrors(bool final)
+{
+    char buffer[4096];
+    while (m_errorFd.valid()) {
+        const ssize_t got = ::read(m_errorFd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                stopWatching(m_errorNotifier, m_errorFd);
+            break;
+        }
+        m_partialError.append(buffer, got);
+        qsizetype start = 0;
+        qsizetype end = 0;
+        while ((end = m_partialError.indexOf('\n', start)) >= 0) {
+            platform::log(NativePath::decode(m_partialError.mid(start, end - start)));
+            start = end + 1;
+        }
+        m_partialError.remove(0, start);
+    }
+    if (final) {
+        if (!m_partialError.isEmpty())
+            platform::log(NativePath::decode(m_partialError));
+        m_partialError.clear();
+        stopWatching(m_errorNotifier, m_errorFd);
+    }
+}
+
+void SpawnedProcessRunner::stopWatching(QSocketNotifier *&notifier, base::Descriptor &fd)
 {
     // Off before its descriptor closes, or the event loop would go on polling a closed one.
     if (notifier) {
@@ -223,16 +248,14 @@ void SpawnedProcessRunner::stopWatching(QSocketNotifier *&notifier, int &fd)
         notifier->deleteLater();
         notifier = nullptr;
     }
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    fd.reset();
 }
 
 void SpawnedProcessRunner::watchChild()
 {
-    m_pidFd = int(::syscall(SYS_pidfd_open, m_pid, 0));
-    if (m_pidFd >= 0) {
-        auto *notifier = new QSocketNotifier(qintptr(m_pidFd), QSocketNotifier::Read, this);
+    m_pidFd.reset(int(::syscall(SYS_pidfd_open, m_pid, 0)));
+    if (m_pidFd.valid()) {
+        auto *notifier = new QSocketNotifier(qintptr(m_pidFd.get()), QSocketNotifier::Read, this);
         connect(notifier, &QSocketNotifier::activated, this, [this] { reap(); });
         m_watcher = notifier;
         return;
@@ -259,13 +282,11 @@ bool SpawnedProcessRunner::reap()
         m_watcher->deleteLater();
         m_watcher = nullptr;
     }
-    if (m_pidFd >= 0) {
-        ::close(m_pidFd);
-        m_pidFd = -1;
-    }
+    m_pidFd.reset();
     // What the child wrote before it ended is handed over before its end; a process it left
     // behind may hold the pipe open, so only what is there now is read.
     dropInput();
+    readErrors(true);
     QPointer<SpawnedProcessRunner> self(this);
     if (!readOutput() || !self)
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProcessRunner.h"
+#include "base/Descriptor.h"
 
 #include <QByteArray>
 
@@ -11,7 +12,8 @@ class QSocketNotifier;
 // The real runner. The program and its arguments reach the child byte for byte (a path whose name
 // is not valid UTF-8 included, see NativePath), which QProcess cannot promise; the child reads and
 // writes the null device, or when the owner talks with it, reads a socket fed by writeInput() and
-// writes its standard output into a pipe that is read as it fills; it inherits no other descriptor.
+// writes its standard output into a pipe that is read as it fills; its standard error goes to the
+// log line by line, so the reasons it gives can be found; it inherits no other descriptor.
 class SpawnedProcessRunner : public ProcessRunner
 {
     Q_OBJECT
@@ -35,16 +37,21 @@ private:
     // runner went away meanwhile.
     bool readOutput();
     void dropOutput();
-    void stopWatching(QSocketNotifier *&notifier, int &fd);
+    // Logs each complete line the child wrote on its standard error (all of it when final).
+    void readErrors(bool final);
+    void stopWatching(QSocketNotifier *&notifier, base::Descriptor &fd);
 
     pid_t m_pid = -1;
-    int m_pidFd = -1;
+    base::Descriptor m_pidFd;
     QObject *m_watcher = nullptr;
-    int m_inputFd = -1;
+    base::Descriptor m_inputFd;
     QSocketNotifier *m_inputNotifier = nullptr;
     QByteArray m_pendingInput;
     bool m_inputClosing = false;
-    int m_outputFd = -1;
+    base::Descriptor m_outputFd;
     QSocketNotifier *m_outputNotifier = nullptr;
     QByteArray m_partialLine;
+    base::Descriptor m_errorFd;
+    QSocketNotifier *m_errorNotifier = nullptr;
+    QByteArray m_partialError;
 };

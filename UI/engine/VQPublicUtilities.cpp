@@ -1,21 +1,19 @@
 #include "VQPublicUtilities.h"
 
+#include "NetworkModule.h"
+#include "NetworkModuleInterface.h"
 #include "VQLinkUrl.h"
+#include "base/EraseMethods.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QMutex>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QTimer>
 
 #include <cerrno>
 #include <charconv>
@@ -182,16 +180,7 @@ QString VQPublicUtilities::getProductName()
 
 QString VQPublicUtilities::eraserTimesNameForCount(int count)
 {
-    switch (count) {
-    case 3:
-        return QStringLiteral("U.S. Army AR380-19");
-    case 7:
-        return QStringLiteral("DoD 5220.22-M ECE");
-    case 35:
-        return QStringLiteral("Peter Gutmann's algorithm");
-    default:
-        return QStringLiteral("HMG Infosec Standard 5");
-    }
+    return QString::fromLatin1(base::eraseMethodForPassCount(count).name);
 }
 
 QString VQPublicUtilities::getEraserTimes()
@@ -258,33 +247,9 @@ int VQPublicUtilities::probeHomePage(const QUrl &homePage, int timeoutMs)
 {
     if (!homePage.isValid() || homePage.host().isEmpty())
         return 0;
-    // Everything lives on this thread and this stack; the local loop serves the manager whether or
-    // not the thread runs an event loop of its own.
-    QEventLoop loop;
-    QNetworkAccessManager manager;
-    QNetworkRequest request(homePage);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    // A redirect is already an answer from the server; following it could reach other hosts.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader("Cache-Control", "no-cache");
-    QNetworkReply *reply = manager.get(request);
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, &QEventLoop::quit);
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    auto answered = [reply] {
-        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
-            || reply->bytesAvailable() > 0;
-    };
-    while (!answered() && !reply->isFinished() && timer.isActive())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    const int result = answered() ? 1 : 0;
-    reply->abort();
-    delete reply;
-    return result;
+    // Without the network module there is no network to speak of.
+    const NetworkModuleInterface *network = NetworkModule::get();
+    return network ? network->probe(homePage, timeoutMs) : 0;
 }
 
 int VQPublicUtilities::isCanBeUseNetWork()

@@ -1,6 +1,8 @@
 #include "WorkListBuilder.h"
 
 #include "AnchoredPath.h"
+#include "base/Descriptor.h"
+#include "base/ErrorText.h"
 #include "platform/MountTableWatcher.h"
 #include "platform/NativePath.h"
 
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,13 +65,11 @@ bool examine(int folderFd, const char *name, int flags, Entry &entry)
 std::vector<Entry> readEntries(int folderFd)
 {
     std::vector<Entry> entries;
-    const int own = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    DIR *dir = own >= 0 ? ::fdopendir(own) : nullptr;
-    if (!dir) {
-        if (own >= 0)
-            ::close(own);
+    base::Descriptor own(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
+    DIR *dir = own.valid() ? ::fdopendir(own.get()) : nullptr;
+    if (!dir)
         return entries;
-    }
+    own.release(); // the stream closes it
     while (const dirent *d = ::readdir(dir)) {
         const QByteArray name(d->d_name);
         if (name == "." || name == "..")
@@ -173,21 +172,19 @@ FileObjList WorkListBuilder::build(const FileObjList &chosen) const
 void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workList) const
 {
     AnchoredPath anchored(folder->url());
-    int currentFd = anchored.openFolder();
-    if (currentFd < 0)
+    base::Descriptor current = anchored.openFolder();
+    if (!current.valid())
         return; // not a folder (any more), or not one reached without a link: the worker decides
     Entry top;
-    if (!examine(currentFd, "", AT_EMPTY_PATH, top) || isRoot(top.device, top.inode)) {
-        ::close(currentFd);
+    if (!examine(current.get(), "", AT_EMPTY_PATH, top) || isRoot(top.device, top.inode))
         return;
-    }
     const dev_t device = top.device;
     const bool isSSD = folder->isSSD();
 
     // Depth first with one open folder at a time, however deep the tree: going down opens the
     // entry relative to its folder, going up opens ".." and checks it is the folder we came from.
     std::vector<Frame> stack;
-    stack.push_back(Frame{folder, folder->url(), top.device, top.inode, readEntries(currentFd)});
+    stack.push_back(Frame{folder, folder->url(), top.device, top.inode, readEntries(current.get())});
     while (!stack.empty()) {
         Frame &frame = stack.back();
         if (frame.next == frame.entries.size()) {
@@ -195,16 +192,12 @@ void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workLi
             stack.pop_back();
             if (stack.empty())
                 break;
-            const int parentFd = ::openat(currentFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            ::close(currentFd);
-            currentFd = parentFd;
+            current = base::Descriptor(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             Entry parent;
-            if (currentFd < 0 || !examine(currentFd, "", AT_EMPTY_PATH, parent) ||
+            if (!current.valid() || !examine(current.get(), "", AT_EMPTY_PATH, parent) ||
                 parent.device != stack.back().device || parent.inode != stack.back().inode) {
                 // The tree was moved while it was listed: what is not listed stays, and its
                 // folders fail as not empty.
-                if (currentFd >= 0)
-                    ::close(currentFd);
                 return;
             }
             workList.append(finished);
@@ -216,7 +209,7 @@ void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workLi
         FileObjPtr item = makeItem(path, entry, isSSD);
         if (entry.error != 0) {
             item->setRefusal(path + QStringLiteral(": ") +
-                             QString::fromLocal8Bit(std::strerror(entry.error)) +
+                             QString::fromLocal8Bit(base::errorText(entry.error).c_str()) +
                              QStringLiteral("; left alone"));
             workList.append(item);
             continue;
@@ -236,27 +229,22 @@ void WorkListBuilder::expandFolder(const FileObjPtr &folder, FileObjList &workLi
             workList.append(item);
             continue;
         }
-        const int childFd =
-            ::openat(currentFd, entry.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        base::Descriptor child(
+            ::openat(current.get(), entry.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         Entry opened;
-        if (childFd < 0 || !examine(childFd, "", AT_EMPTY_PATH, opened) || opened.device != entry.device ||
-            opened.inode != entry.inode) {
+        if (!child.valid() || !examine(child.get(), "", AT_EMPTY_PATH, opened) ||
+            opened.device != entry.device || opened.inode != entry.inode) {
             // Unreadable, or swapped since it was examined: listed as it was seen; the worker
             // removes it only if it is an empty folder then.
-            if (childFd >= 0)
-                ::close(childFd);
             workList.append(item);
             continue;
         }
-        std::vector<Entry> entries = readEntries(childFd);
+        std::vector<Entry> entries = readEntries(child.get());
         if (entries.empty()) {
-            ::close(childFd);
             workList.append(item);
             continue;
         }
-        ::close(currentFd);
-        currentFd = childFd;
+        current = std::move(child);
         stack.push_back(Frame{item, path, entry.device, entry.inode, std::move(entries)});
     }
-    ::close(currentFd);
 }

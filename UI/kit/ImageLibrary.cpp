@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include <future>
+#include <memory>
+
 namespace {
 
 QMutex &cacheMutex()
@@ -24,6 +27,69 @@ QHash<QString, QPixmap> &cache()
     return images;
 }
 
+// Everything below is read from disk once per file: windows ask for the same few images again
+// and again (each button for its four states, each image view at every repaint).
+QHash<QString, QString> &paths()
+{
+    static QHash<QString, QString> found;
+    return found;
+}
+
+QHash<QString, QSize> &sizes()
+{
+    static QHash<QString, QSize> known;
+    return known;
+}
+
+// Parsed documents, drawn from on the thread that paints; the mutex is held while one draws.
+QHash<QString, std::shared_ptr<QSvgRenderer>> &renderers()
+{
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> parsed;
+    return parsed;
+}
+
+// The application's icon at the sizes desktops ask for, drawn on a thread of its own.
+struct IconImages
+{
+    QString path;
+    std::shared_future<QList<QImage>> images;
+};
+
+IconImages &applicationIconImages()
+{
+    static IconImages icon;
+    return icon;
+}
+
+QList<QImage> drawIcon(const QString &path)
+{
+    QList<QImage> images;
+    // Rendered here rather than left to an icon engine, which an installation may lack.
+    QSvgRenderer renderer(path);
+    for (int side : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        if (renderer.isValid()) {
+            QPainter painter(&image);
+            renderer.render(&painter);
+        } else {
+            image = QImage(path).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        images.append(image);
+    }
+    return images;
+}
+
+std::shared_ptr<QSvgRenderer> rendererFor(const QString &path)
+{
+    auto it = renderers().constFind(path);
+    if (it != renderers().constEnd())
+        return it.value();
+    auto renderer = std::make_shared<QSvgRenderer>(path);
+    renderers().insert(path, renderer);
+    return renderer;
+}
+
 } // namespace
 
 qreal ImageLibrary::screenRatio()
@@ -36,35 +102,54 @@ qreal ImageLibrary::screenRatio()
 
 QIcon ImageLibrary::applicationIcon()
 {
-    const QString path = filePath(QLatin1String(theme::kApplicationIconImage));
-    if (path.isEmpty())
-        return QIcon();
-    QIcon icon;
-    // Rendered here rather than left to an icon engine, which an installation may lack.
-    QSvgRenderer renderer(path);
-    for (int side : {16, 24, 32, 48, 64, 128, 256}) {
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        if (renderer.isValid()) {
-            QPainter painter(&image);
-            renderer.render(&painter);
-        } else {
-            image = QImage(path).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        }
-        icon.addPixmap(QPixmap::fromImage(image));
+    prepareApplicationIcon();
+    std::shared_future<QList<QImage>> images;
+    {
+        QMutexLocker lock(&cacheMutex());
+        images = applicationIconImages().images;
     }
+    QIcon icon;
+    if (!images.valid())
+        return icon;
+    for (const QImage &image : images.get())
+        icon.addPixmap(QPixmap::fromImage(image));
     return icon;
+}
+
+void ImageLibrary::prepareApplicationIcon()
+{
+    // Painting takes the application's default font: there must be a GUI application by now.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    const QString path = filePath(QLatin1String(theme::kApplicationIconImage));
+    QMutexLocker lock(&cacheMutex());
+    IconImages &icon = applicationIconImages();
+    if (icon.images.valid() && icon.path == path)
+        return;
+    icon.path = path;
+    icon.images = path.isEmpty() ? std::shared_future<QList<QImage>>()
+                                 : std::async(std::launch::async, [path] { return drawIcon(path); }).share();
 }
 
 QString ImageLibrary::filePath(const QString &name)
 {
     if (name.isEmpty())
         return QString();
-    const QString folder = Bundle::mainBundle().resourcePath() + QLatin1Char('/');
+    const QString base = Bundle::mainBundle().resourcePath() + QLatin1Char('/') + name;
+    {
+        QMutexLocker lock(&cacheMutex());
+        auto it = paths().constFind(base);
+        if (it != paths().constEnd())
+            return it.value();
+    }
+    // A missing image is looked for again next time: it may yet be installed.
     for (const char *ending : {".svg", ".png"}) {
-        const QString path = folder + name + QLatin1String(ending);
-        if (QFileInfo::exists(path))
+        const QString path = base + QLatin1String(ending);
+        if (QFileInfo::exists(path)) {
+            QMutexLocker lock(&cacheMutex());
+            paths().insert(base, path);
             return path;
+        }
     }
     return QString();
 }
@@ -74,11 +159,19 @@ QSize ImageLibrary::sizeOfImage(const QString &name)
     const QString path = filePath(name);
     if (path.isEmpty())
         return QSize();
+    QMutexLocker lock(&cacheMutex());
+    auto it = sizes().constFind(path);
+    if (it != sizes().constEnd())
+        return it.value();
+    QSize size;
     if (path.endsWith(QLatin1String(".svg"))) {
-        QSvgRenderer renderer(path);
-        return renderer.isValid() ? renderer.defaultSize() : QSize();
+        const std::shared_ptr<QSvgRenderer> renderer = rendererFor(path);
+        size = renderer->isValid() ? renderer->defaultSize() : QSize();
+    } else {
+        size = QImageReader(path).size();
     }
-    return QImageReader(path).size();
+    sizes().insert(path, size);
+    return size;
 }
 
 QPixmap ImageLibrary::imageNamed(const QString &name, qreal devicePixelRatio)
@@ -96,13 +189,14 @@ QPixmap ImageLibrary::imageNamed(const QString &name, qreal devicePixelRatio)
     }
     QPixmap pixmap;
     if (path.endsWith(QLatin1String(".svg"))) {
-        QSvgRenderer renderer(path);
-        if (renderer.isValid()) {
-            const QSize size = renderer.defaultSize();
+        QMutexLocker lock(&cacheMutex());
+        const std::shared_ptr<QSvgRenderer> renderer = rendererFor(path);
+        if (renderer->isValid()) {
+            const QSize size = renderer->defaultSize();
             QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter painter(&image);
-            renderer.render(&painter);
+            renderer->render(&painter);
             painter.end();
             image.setDevicePixelRatio(ratio);
             pixmap = QPixmap::fromImage(image);
@@ -121,8 +215,8 @@ void ImageLibrary::draw(QPainter *painter, const QString &name, const QRectF &ta
     if (path.isEmpty() || !painter)
         return;
     if (path.endsWith(QLatin1String(".svg"))) {
-        QSvgRenderer renderer(path);
-        renderer.render(painter, target);
+        QMutexLocker lock(&cacheMutex());
+        rendererFor(path)->render(painter, target);
         return;
     }
     painter->drawPixmap(target, imageNamed(name), QRectF());
@@ -132,4 +226,8 @@ void ImageLibrary::clearCache()
 {
     QMutexLocker lock(&cacheMutex());
     cache().clear();
+    paths().clear();
+    sizes().clear();
+    renderers().clear();
+    applicationIconImages() = IconImages();
 }

@@ -28,6 +28,9 @@ public:
     static qreal screenRatio();
     // The application's icon at the sizes desktops ask for; empty when the bundle lacks it.
     static QIcon applicationIcon();
+    // Starts drawing that icon on a thread of its own, so that the first window need not wait
+    // for it. Does nothing before the GUI application object exists.
+    static void prepareApplicationIcon();
 
 private:
     static QString filePath(const QString &name);

@@ -4,6 +4,7 @@
 #include "RunScript.h"
 
 #include "common/TestSupport.h"
+#include "common/ScopedOverride.h"
 #include "platform/Authorization.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
@@ -27,7 +28,7 @@
 namespace {
 
 // Like the real one it refuses a caller whose parent has gone (checked after a while, as the real
-// one asks the agent first), ends with 126 for a dismissed prompt and 127 when no agent can ask.
+// one asks the agent first), and ends a start without the right as the real one does.
 const QByteArray kFakePkexec = R"(#!/bin/sh
 dir="$NULLWELL_FAKE_DIR"
 printf '%s\n' "$@" > "$dir/pkexec.args.tmp" && mv "$dir/pkexec.args.tmp" "$dir/pkexec.args"
@@ -38,15 +39,27 @@ if [ "$PPID" = 1 ] || ! kill -0 "$PPID" 2>/dev/null; then
 fi
 session=$(cut -d' ' -f6 /proc/$$/stat)
 echo "$PPID $session" > "$dir/pkexec.parent"
-if [ "$NULLWELL_FAKE_ANSWER" = cancel ]; then
-    echo "Error executing command as another user: Not authorized" >&2
+# What pkexec 122 writes and answers for each way a start ends without the right.
+case "$NULLWELL_FAKE_ANSWER" in
+cancel)
+    # Its own text agent's prompt dismissed.
+    echo "Error executing command as another user: Request dismissed" >&2
     : > "$dir/pkexec.done"
-    exit 126
-fi
-if [ "$NULLWELL_FAKE_ANSWER" = noagent ]; then
+    exit 126 ;;
+dismissed)
+    # A desktop agent's dialog closed, also after wrong passwords.
+    echo "Error executing command as another user: Request dismissed" >&2
+    exit 127 ;;
+refused)
+    printf 'Error executing command as another user: Not authorized\n\nThis incident has been reported.\n' >&2
+    exit 127 ;;
+noagent)
     echo "Error executing command as another user: No authentication agent found." >&2
-    exit 127
-fi
+    exit 127 ;;
+notty)
+    echo "Error creating textual authentication agent: Error opening current controlling terminal for the process (\`/dev/tty'): No such device or address" >&2
+    exit 127 ;;
+esac
 exec "$@"
 )";
 
@@ -92,11 +105,9 @@ protected:
         m_main = m_dir.filePath(QStringLiteral("Outer.app/Contents/MacOS/" NULLWELL_PRODUCT
                                                ".app/Contents/MacOS/" NULLWELL_PRODUCT));
         writeExecutable(m_main, kFakeMain);
-        Authorization::setAdministratorOverride(false);
     }
     void TearDown() override
     {
-        Authorization::setAdministratorOverride(std::nullopt);
         qputenv("PATH", m_savedPath);
         qunsetenv("NULLWELL_FAKE_DIR");
         qunsetenv("NULLWELL_FAKE_ANSWER");
@@ -113,6 +124,8 @@ protected:
     QTemporaryDir m_dir;
     QByteArray m_savedPath;
     QString m_main;
+    // The tests act as a person who is not root, whoever runs them.
+    testsupport::ScopedOverride<std::optional<bool>> m_administrator{&Authorization::setAdministratorOverride, false};
 };
 
 } // namespace
@@ -144,18 +157,25 @@ TEST_F(AdministratorStart, PkexecStartsTheProgramAndTheCallerReturnsOnceItRuns)
 
 TEST_F(AdministratorStart, DismissedOrRefusedPromptStartsNothingAndSaysWhich)
 {
-    qputenv("NULLWELL_FAKE_ANSWER", "cancel");
-    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kCanceled);
+    const std::pair<const char *, qint32> answers[] = {
+        {"cancel", Authorization::kCanceled},
+        {"dismissed", Authorization::kCanceled},
+        {"refused", Authorization::kDenied},
+        {"noagent", Authorization::kNoAuthenticationAgent},
+        {"notty", Authorization::kNoAuthenticationAgent},
+    };
+    for (const auto &[answer, expected] : answers) {
+        qputenv("NULLWELL_FAKE_ANSWER", answer);
+        EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), expected) << answer;
+    }
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("pkexec.done"))));
-    qputenv("NULLWELL_FAKE_ANSWER", "noagent");
-    EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}), Authorization::kDenied);
     QThread::msleep(100);
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.args"))));
 }
 
 TEST_F(AdministratorStart, RootStartsTheProgramItselfAndFailuresAreReported)
 {
-    Authorization::setAdministratorOverride(true);
+    testsupport::ScopedOverride administrator(&Authorization::setAdministratorOverride, true, false);
     EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("de")}), Authorization::kSuccess);
     ASSERT_TRUE(waitFor(QStringLiteral("main.args")));
     EXPECT_EQ(readLines(file(QStringLiteral("main.args"))),
@@ -170,7 +190,7 @@ TEST_F(AdministratorStart, RootStartsTheProgramItselfAndFailuresAreReported)
         Authorization::spawnInOwnSession({file(QStringLiteral("broken"))}, file(QStringLiteral("broken"))),
         Authorization::kToolExecuteFailure);
 
-    Authorization::setAdministratorOverride(false);
+    administrator.set(false);
     qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
     EXPECT_EQ(Authorization::executeWithPrivileges(m_main, {QStringLiteral("en")}),
               Authorization::kToolEnvironmentError);
@@ -301,7 +321,7 @@ public:
 TEST_F(AdministratorStart, LauncherTellsWhyTheProgramDidNotStart)
 {
     RecordingNotice notice;
-    LaunchNotice::setSharedOverride(&notice);
+    testsupport::ScopedOverride shared(&LaunchNotice::setSharedOverride, &notice);
     const QString outer = m_dir.filePath(QStringLiteral("Outer.app"));
 
     EXPECT_EQ(RunScript::Launch(outer), 0);
@@ -311,23 +331,32 @@ TEST_F(AdministratorStart, LauncherTellsWhyTheProgramDidNotStart)
     EXPECT_EQ(RunScript::Launch(outer), 1);
     EXPECT_TRUE(notice.shown.isEmpty()) << "the person's own no needs no message";
 
+    qputenv("NULLWELL_FAKE_ANSWER", "dismissed");
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    EXPECT_TRUE(notice.shown.isEmpty()) << "a dismissed desktop prompt is a no too";
+
     qputenv("NULLWELL_FAKE_ANSWER", "noagent");
     EXPECT_EQ(RunScript::Launch(outer), 1);
     ASSERT_EQ(notice.shown.size(), 1);
-    EXPECT_TRUE(notice.shown[0].contains(QStringLiteral("administrator rights were not granted")));
-    EXPECT_TRUE(notice.shown[0].contains(QStringLiteral("polkit authentication agent")));
+    EXPECT_TRUE(notice.shown[0].contains(QStringLiteral("no polkit authentication agent is running")));
+
+    qputenv("NULLWELL_FAKE_ANSWER", "refused");
+    EXPECT_EQ(RunScript::Launch(outer), 1);
+    ASSERT_EQ(notice.shown.size(), 2);
+    EXPECT_TRUE(notice.shown[1].contains(QStringLiteral("administrator rights were refused")));
+    EXPECT_FALSE(notice.shown[1].contains(QStringLiteral("agent")));
+    qunsetenv("NULLWELL_FAKE_ANSWER");
 
     const QString savedPath = QString::fromLocal8Bit(qgetenv("PATH"));
     qputenv("PATH", QFile::encodeName(file(QStringLiteral("empty"))));
     EXPECT_EQ(RunScript::Launch(outer), 1);
-    EXPECT_TRUE(notice.shown.value(1).contains(QStringLiteral("pkexec")));
+    EXPECT_TRUE(notice.shown.value(2).contains(QStringLiteral("Install the package pkexec")));
     qputenv("PATH", savedPath.toLocal8Bit());
 
     ASSERT_TRUE(QFile::remove(m_main));
     EXPECT_EQ(RunScript::Launch(outer), 1);
-    EXPECT_TRUE(notice.shown.value(2).contains(QStringLiteral("its program is missing")));
-    EXPECT_TRUE(notice.shown.value(2).contains(m_main));
-    LaunchNotice::setSharedOverride(nullptr);
+    EXPECT_TRUE(notice.shown.value(3).contains(QStringLiteral("its program is missing")));
+    EXPECT_TRUE(notice.shown.value(3).contains(m_main));
 }
 
 // The built launcher against a pkexec that finds no agent: it says so and ends with a failure.
@@ -366,8 +395,10 @@ TEST_F(AdministratorStart, LauncherProgramReportsAFailedStart)
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 1);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    EXPECT_TRUE(errors.contains(QStringLiteral("administrator rights were not granted")))
+    EXPECT_TRUE(errors.contains(QStringLiteral("no polkit authentication agent is running")))
         << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("No authentication agent found.")))
+        << "pkexec's own words still reach standard error";
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("pkexec.args"))));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("main.args"))));
 }

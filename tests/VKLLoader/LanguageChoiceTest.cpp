@@ -3,6 +3,7 @@
 #include "RunScript.h"
 
 #include "common/TestSupport.h"
+#include "common/ScopedOverride.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
@@ -20,11 +21,8 @@ class LanguageChoice : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_previous = &UserDefaults::standard();
-        UserDefaults::setStandardOverride(&m_defaults);
         QDir().mkpath(QFileInfo(m_settings).absolutePath());
     }
-    void TearDown() override { UserDefaults::setStandardOverride(m_previous); }
 
     void prefer(const QStringList &languages)
     {
@@ -56,7 +54,8 @@ protected:
         QStringLiteral("/Contents/MacOS/" NULLWELL_PRODUCT ".app/Contents/Resources/StringMessage.plist");
     QTemporaryDir m_home;
     UserDefaults m_defaults{m_home.filePath(QStringLiteral("defaults.conf"))};
-    UserDefaults *m_previous = nullptr;
+    testsupport::ScopedOverride<UserDefaults *> m_standard{&UserDefaults::setStandardOverride, &m_defaults,
+                                                           &UserDefaults::standard()};
     const QVariantMap m_shipped{{QStringLiteral("English"), QStringLiteral("en")},
                                 {QStringLiteral("Deutsch"), QStringLiteral("de")},
                                 {QStringLiteral("Traditional"), QStringLiteral("zh-Hant-TW")}};
@@ -219,14 +218,13 @@ TEST_F(LanguageChoice, ChoiceThatCannotBeKeptIsReported)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     UserDefaults unwritable(dir.filePath(QStringLiteral("file/ostrivan-nullwell/defaults.conf")));
-    UserDefaults::setStandardOverride(&unwritable);
+    testsupport::ScopedOverride standard(&UserDefaults::setStandardOverride, &unwritable, &m_defaults);
     unwritable.setObject(QStringList{QStringLiteral("de")}, QStringLiteral("AppleLanguages"));
     writeSettings(m_shipped);
     testsupport::LogCapture log;
     EXPECT_EQ(RunScript::GetCurrentLanaguage(), QStringLiteral("de"));
     EXPECT_TRUE(
         log.contains(QStringLiteral("Cannot keep the language choice Deutsch in ") + unwritable.filePath()));
-    UserDefaults::setStandardOverride(&m_defaults);
 }
 
 // An empty (or otherwise unpassable) code would reach the main program as a missing argument:

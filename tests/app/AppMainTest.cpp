@@ -4,6 +4,7 @@
 
 #include "VQPublicUtilities.h"
 #include "common/TestSupport.h"
+#include "common/ScopedOverride.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 
@@ -74,27 +75,6 @@ public:
 class StartUp : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        Workspace::setSharedWorkspaceOverride(&m_workspace);
-        PowerAssertion::setSharedOverride(&m_power);
-        appmain::setApplicationLoopOverride([this](int argc, char **argv) {
-            ++m_loopRuns;
-            m_loopArgc = argc;
-            m_heldDuringLoop = m_power.held;
-            m_timerDuringLoop = appmain::activityTimer() != nullptr;
-            if (m_insideLoop)
-                m_insideLoop();
-            return 7;
-        });
-    }
-    void TearDown() override
-    {
-        appmain::setApplicationLoopOverride({});
-        PowerAssertion::setSharedOverride(nullptr);
-        Workspace::setSharedWorkspaceOverride(nullptr);
-    }
-
     int start(std::vector<const char *> arguments)
     {
         const int argc = int(arguments.size());
@@ -112,6 +92,19 @@ protected:
     int m_heldDuringLoop = 0;
     bool m_timerDuringLoop = false;
     std::function<void()> m_insideLoop;
+    testsupport::ScopedOverride<Workspace *> m_workspaceOverride{&Workspace::setSharedWorkspaceOverride,
+                                                                 &m_workspace};
+    testsupport::ScopedOverride<PowerAssertion *> m_powerOverride{&PowerAssertion::setSharedOverride, &m_power};
+    testsupport::ScopedOverride<std::function<int(int, char **)>> m_loop{
+        &appmain::setApplicationLoopOverride, [this](int argc, char **argv) {
+            ++m_loopRuns;
+            m_loopArgc = argc;
+            m_heldDuringLoop = m_power.held;
+            m_timerDuringLoop = appmain::activityTimer() != nullptr;
+            if (m_insideLoop)
+                m_insideLoop();
+            return 7;
+        }};
 };
 
 } // namespace
@@ -208,14 +201,12 @@ TEST(StartUpLanguage, SetCurLanguageStoresThePreferredLanguage)
 {
     QTemporaryDir home;
     UserDefaults defaults(home.filePath(QStringLiteral("defaults.conf")));
-    UserDefaults *previous = &UserDefaults::standard();
-    UserDefaults::setStandardOverride(&defaults);
+    testsupport::ScopedOverride standard(&UserDefaults::setStandardOverride, &defaults, &UserDefaults::standard());
     testsupport::LogCapture log;
     setCurLanguage("de");
     EXPECT_EQ(defaults.stringArrayForKey(QStringLiteral("AppleLanguages")),
               QStringList{QStringLiteral("de")});
     EXPECT_TRUE(log.contains(QStringLiteral("set lanague to = de")));
-    UserDefaults::setStandardOverride(previous);
 }
 
 // The distribution's version has nothing to say: "9.3" or "3.19.1" once read as too old for an
@@ -223,8 +214,9 @@ TEST(StartUpLanguage, SetCurLanguageStoresThePreferredLanguage)
 TEST(StartUpVersion, AnySystemTakesTheInhibitor)
 {
     FakePowerAssertion power;
-    PowerAssertion::setSharedOverride(&power);
+    testsupport::ScopedOverride shared(&PowerAssertion::setSharedOverride, &power);
     QTemporaryDir dir;
+    testsupport::ScopedOverride osRelease(&VQPublicUtilities::setOsReleasePathOverride, QString());
     const QString release = dir.filePath(QStringLiteral("os-release"));
     for (const QByteArray &line : {QByteArray("VERSION_ID=\"9.3\"\n"), QByteArray("VERSION_ID=3.19.1\n"),
                                    QByteArray("PRETTY_NAME=\"Rolling\"\n")}) {
@@ -232,7 +224,7 @@ TEST(StartUpVersion, AnySystemTakesTheInhibitor)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("NAME=Test\n" + line);
         file.close();
-        VQPublicUtilities::setOsReleasePathOverride(release);
+        osRelease.set(release);
 
         PreventSleep();
         EXPECT_EQ(power.held, 1) << line.constData();
@@ -240,6 +232,4 @@ TEST(StartUpVersion, AnySystemTakesTheInhibitor)
         ReleasePreventObj();
         EXPECT_EQ(power.held, 0);
     }
-    VQPublicUtilities::setOsReleasePathOverride(QString());
-    PowerAssertion::setSharedOverride(nullptr);
 }

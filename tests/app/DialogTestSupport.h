@@ -65,8 +65,7 @@ public:
 
 inline void savePreview(QWidget *window, const QString &name)
 {
-    const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/windows");
-    QDir().mkpath(folder);
+    const QString folder = testsupport::previewFolder(QStringLiteral("windows"));
     window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 

@@ -202,7 +202,7 @@ TEST_F(EraseAndFreeSpaceProWCTest, NoticesCloseByOkOrByTheCloseButton)
     }
 }
 
-TEST_F(EraseAndFreeSpaceProWCTest, RendersEveryPane)
+TEST_F(EraseAndFreeSpaceProWCTest, EveryPanePreview)
 {
     dialogs::BuiltImages images;
     EraseAndFreeSpaceProWC controller;

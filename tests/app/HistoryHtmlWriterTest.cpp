@@ -1,5 +1,7 @@
 #include "HistoryHtmlWriter.h"
 
+#include "common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -109,8 +111,10 @@ TEST(HistoryHtmlWriterTest, ExportBelongsToThePersonAndNamesStayPrivate)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("run.html"));
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         qputenv("PKEXEC_UID", "65534");
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+    }
     EXPECT_TRUE(HistoryHtmlWriter::writeAtomically(path, QStringLiteral("<p/>")));
     const QString linked = dir.filePath(QStringLiteral("linked.html"));
     QFile::link(dir.filePath(QStringLiteral("elsewhere.html")), linked);
@@ -127,6 +131,29 @@ TEST(HistoryHtmlWriterTest, ExportBelongsToThePersonAndNamesStayPrivate)
         EXPECT_FALSE(throughLink);
         EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("elsewhere.html"))));
     }
+}
+
+TEST(HistoryHtmlWriterTest, ExportLandsOnlyWhereThePersonMayWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root writes for someone else";
+    // Folders of root's: its own private one, one the person may not write in, and one open to all
+    // that lies inside the private one (root reaches it, the person does not).
+    QTemporaryDir rootsOwn;
+    const QString readable = rootsOwn.filePath(QStringLiteral("readable"));
+    const QString openInside = rootsOwn.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(readable) && QDir().mkpath(openInside));
+    ::chmod(QFile::encodeName(readable).constData(), 0755);
+    ::chmod(QFile::encodeName(openInside).constData(), 0777);
+    qputenv("PKEXEC_UID", "65534");
+    testsupport::LogCapture log;
+    for (const QString &folder : {rootsOwn.path(), readable, openInside}) {
+        const QString target = folder + QStringLiteral("/run.html");
+        EXPECT_FALSE(HistoryHtmlWriter::writeAtomically(target, QStringLiteral("<p/>"))) << folder.toStdString();
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 0) << folder.toStdString();
+    }
+    qunsetenv("PKEXEC_UID");
+    EXPECT_TRUE(log.contains(QStringLiteral("Cannot write %1/run.html: Permission denied").arg(readable)));
 }
 
 } // namespace

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -110,13 +112,11 @@ protected:
 TEST_F(HistoryWindowControllerTest, LoadsRunsNewestFirstAndOpensTheNewest)
 {
     recordThreeRuns();
-    // A second run in the same second shares its key: one entry with both runs' records.
-    recordRun(kOlder, {item(QStringLiteral("/home/u/again.txt"), QStringLiteral("Erased"))});
     HistoryWindowController controller;
     EXPECT_EQ(controller.historyAllArr(), (QStringList{kNewerKey, kOlderKey, kOldestKey}));
     HistoryOutlineModel *model = controller.outlineModel();
     ASSERT_EQ(model->rowCount(), 3);
-    EXPECT_EQ(model->rowCount(runRow(controller, 1)), 4); // two header records, two items
+    EXPECT_EQ(model->rowCount(runRow(controller, 1)), 2); // the header record and the item
     EXPECT_TRUE(controller.historyOutlineView()->isExpanded(runRow(controller, 0)));
     EXPECT_FALSE(controller.historyOutlineView()->isExpanded(runRow(controller, 1)));
     EXPECT_TRUE(controller.exportButton()->isDisabled()); // takes clicks
@@ -416,6 +416,87 @@ TEST_F(HistoryWindowControllerTest, IconClickInTheOutlineDeletesTheSelectedRun)
     if (pendingReset)
         pendingReset();
     HistoryDeleteTextFieldCell::setResetSchedulerForTesting({});
+    delete view;
+}
+
+TEST_F(HistoryWindowControllerTest, TheKeyboardWorksTheHistory)
+{
+    recordThreeRuns();
+    HistoryWindowController controller;
+    controller.setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(7, 5, 3)); });
+    QWidget *view = controller.contentView();
+    view->setParent(nullptr);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    VQCustomOutlineView *outline = controller.historyOutlineView();
+    HistoryOutlineModel *model = controller.outlineModel();
+
+    // Tab reaches the outline.
+    view->activateWindow();
+    outline->clearFocus();
+    for (int presses = 0; presses < 6 && !outline->hasFocus(); ++presses)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view, Qt::Key_Tab);
+    EXPECT_TRUE(outline->hasFocus());
+
+    // Down from nothing takes the newest run; down again its first record (the run is open).
+    QTest::keyClick(outline, Qt::Key_Down);
+    EXPECT_EQ(controller.keyClickStr(), kNewerKey);
+    EXPECT_EQ(controller.selectCellIndex(), 0);
+    QTest::keyClick(outline, Qt::Key_Down);
+    EXPECT_EQ(controller.selectCellIndex(), 1);
+    EXPECT_TRUE(model->data(model->index(0, 0, runRow(controller, 0)), historycell::SelectedRole).toBool());
+    // Left: back to the record's run; Right: the next run; Up: the last record of the newest run.
+    QTest::keyClick(outline, Qt::Key_Left);
+    EXPECT_EQ(controller.selectCellIndex(), 0);
+    QTest::keyClick(outline, Qt::Key_Right);
+    EXPECT_EQ(controller.keyClickStr(), kOlderKey);
+    EXPECT_EQ(controller.selectCellIndex(), 3);
+    QTest::keyClick(outline, Qt::Key_Up);
+    EXPECT_EQ(controller.selectCellIndex(), 2);
+    EXPECT_EQ(controller.keyClickStr(), kOlderKey) << "a record leaves the chosen run as it was";
+
+    // Return closes the highlighted row's run (the highlight moves to it), Space opens it again.
+    QTest::keyClick(outline, Qt::Key_Return);
+    EXPECT_FALSE(outline->isExpanded(runRow(controller, 0)));
+    EXPECT_EQ(controller.keyClickStr(), kNewerKey);
+    EXPECT_EQ(controller.selectCellIndex(), 0);
+    QTest::keyClick(outline, Qt::Key_Space);
+    EXPECT_TRUE(outline->isExpanded(runRow(controller, 0)));
+
+    // Ctrl+E exports the highlighted run; Delete deletes it.
+    QTemporaryDir dir;
+    m_panels.answer = dir.filePath(QStringLiteral("report"));
+    QTest::keyClick(outline, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(m_panels.saveRuns, 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("report.html"))));
+    QTest::keyClick(outline, Qt::Key_Right);
+    QTest::keyClick(outline, Qt::Key_Delete);
+    EXPECT_EQ(controller.historyAllArr(), (QStringList{kNewerKey, kOldestKey}));
+
+    // The menu key and Shift+F10 open a menu with both, acting on the highlighted run. A deleted
+    // run leaves nothing highlighted: the first arrow starts again at the newest run.
+    QTest::keyClick(outline, Qt::Key_Menu);
+    EXPECT_EQ(controller.runMenu(), nullptr);
+    QTest::keyClick(outline, Qt::Key_Right);
+    QTest::keyClick(outline, Qt::Key_Right);
+    EXPECT_EQ(controller.keyClickStr(), kOldestKey);
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+                                         std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        QTest::keyClick(outline, key, modifiers);
+        QMenu *menu = controller.runMenu();
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 2);
+        EXPECT_EQ(menu->actions().at(0)->text(), QStringLiteral("Export…"));
+        EXPECT_EQ(menu->actions().at(1)->text(), QStringLiteral("Delete"));
+        if (modifiers == Qt::ShiftModifier) {
+            menu->actions().at(1)->trigger();
+        } else {
+            menu->close();
+            QApplication::processEvents();
+            EXPECT_EQ(controller.runMenu(), nullptr);
+        }
+    }
+    EXPECT_EQ(controller.historyAllArr(), (QStringList{kNewerKey}));
     delete view;
 }
 

@@ -123,6 +123,35 @@ TEST_F(MainWindowTest, BuildsTheWindowWithTitleButtonsAndTheAddPane)
     EXPECT_EQ(m_controller->selectAllButton()->parentWidget(), m_controller->valueTableView()->horizontalHeader());
 }
 
+// The window opens on the add pane; the list pane is made when a drop first shows it, and Tab
+// then goes from the add pane to the list before the title bar's buttons, as it always did.
+TEST_F(MainWindowTest, TheListPaneIsMadeWhenFirstShownAndKeepsItsPlaceInTheTabOrder)
+{
+    EXPECT_TRUE(m_controller->window()->findChildren<CustomTableView *>().isEmpty());
+    EXPECT_EQ(m_controller->selectAllImageName(), QStringLiteral("checkbox_yes"));
+
+    m_controller->viewDragAction({makeFile(QStringLiteral("one.txt"))});
+    ASSERT_EQ(m_controller->window()->findChildren<CustomTableView *>().size(), 1);
+    EXPECT_EQ(m_controller->visiblePane(), Pane::List);
+    EXPECT_FALSE(m_controller->addNodeView()->isVisibleTo(m_controller->window()));
+    EXPECT_EQ(m_controller->valueTableView()->model()->rowCount(), 1);
+
+    QList<QWidget *> order;
+    for (QWidget *widget = m_controller->addFilesButton()->nextInFocusChain(); widget != m_controller->window();
+         widget = widget->nextInFocusChain()) {
+        if (widget->focusPolicy() != Qt::NoFocus)
+            order.append(widget);
+    }
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_TRUE(m_controller->listTableView()->isAncestorOf(order.first()));
+    const qsizetype settings = order.indexOf(m_controller->setButton());
+    ASSERT_GE(settings, 0);
+    for (QWidget *widget : {static_cast<QWidget *>(m_controller->valueTableView()),
+                            static_cast<QWidget *>(m_controller->eraserFileButton()),
+                            static_cast<QWidget *>(m_controller->selectAllButton())})
+        EXPECT_LT(order.indexOf(widget), settings);
+}
+
 TEST(MainWindowTitle, NamesTheEditionOnce)
 {
     EXPECT_EQ(MainWindowController::titleText(QStringLiteral("Free")), QStringLiteral("Ostrivan Nullwell Free"));
@@ -169,6 +198,19 @@ TEST_F(MainWindowTest, PanesSwapAndTheBackActionsAlwaysReturnToTheAddPane)
     EXPECT_EQ(m_controller->visiblePane(), Pane::Add);
     EXPECT_EQ(m_controller->selectAllImageName(), QStringLiteral("checkbox_no"));
     EXPECT_FALSE(m_controller->eraserFileButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheHistoryIsReadOnceWhenItsPaneFirstOpensAndAgainEachTimeAfter)
+{
+    // Without a store every read says so in the log: the count of those lines is the count of reads.
+    ASSERT_TRUE(QFile::remove(DoDataBase::returnDoDataBase()->getDataBase()));
+    testsupport::LogCapture log;
+    const auto reads = [&log] { return log.lines().count(QStringLiteral("打开数据库失败！")); };
+    m_controller->historyButton()->click();
+    EXPECT_EQ(reads(), 1);
+    m_controller->backButtonAction();
+    m_controller->showLogWindow();
+    EXPECT_EQ(reads(), 2) << "a later visit shows runs recorded since";
 }
 
 // ---- Adding ----
@@ -511,9 +553,22 @@ TEST_F(MainWindowTest, EraseRunMarksRecordsAndKeepsTheUnselected)
     EXPECT_EQ(rows[1].value(DoDataBase::kResultKey).toString(), QStringLiteral("Erased"));
     EXPECT_EQ(rows[2].value(DoDataBase::kItemsKey).toString(), folder);
 
+    EXPECT_TRUE(m_panels.alerts.isEmpty());
+
     // View log ends the window and shows the history pane.
     dialogs::click(progress->successViewLogButton());
     EXPECT_EQ(m_controller->visiblePane(), Pane::History);
+
+    // A run the history cannot take is told, not just logged.
+    const QString database = DoDataBase::returnDoDataBase()->getDataBase();
+    ASSERT_TRUE(QFile::rename(database, database + QStringLiteral(".away")));
+    m_controller->valueArr()[0]->setIsSelect(true);
+    m_controller->doEraserButtonClick();
+    m_controller->shredProgessWC()->beginToDelete();
+    ASSERT_TRUE(waitUntil([this] { return !m_panels.alerts.isEmpty(); }));
+    EXPECT_EQ(m_panels.alerts, QStringList{QStringLiteral("This run could not be recorded in the history.")});
+    EXPECT_FALSE(QFileInfo::exists(kept));
+    ASSERT_TRUE(QFile::rename(database + QStringLiteral(".away"), database));
 }
 
 TEST_F(MainWindowTest, TheShippedToolErasesEveryMethodsItemsForReal)
@@ -728,14 +783,16 @@ TEST_F(MainWindowTest, ProgressIsTruncatedTowardsZero)
     EXPECT_EQ(progress->pathText(), QStringLiteral("/x/one"));
     const float width = float(progress->progressView()->width());
     EXPECT_FLOAT_EQ(progress->progressView()->bar()->barWidth(), float(99.0 / 100.0 * width));
-    m_controller->removeProgress(0.5f, QStringLiteral("/x/two"));
-    QApplication::processEvents();
+    // Reports in a burst: the newest one shows, at the next frame.
+    for (int i = 0; i < 100; ++i)
+        m_controller->removeProgress(0.5f, QStringLiteral("/x/%1").arg(i));
+    ASSERT_TRUE(waitUntil([progress] { return progress->pathText() == QStringLiteral("/x/99"); }));
     EXPECT_FLOAT_EQ(progress->progressView()->bar()->barWidth(), 0.0f);
 }
 
 // ---- Previews ----
 
-TEST_F(MainWindowTest, RendersThePanes)
+TEST_F(MainWindowTest, PanesPreview)
 {
     TCImageWindow *window = m_controller->window();
     window->show();

@@ -6,6 +6,7 @@
 #include "kit/ControlsTestSupport.h"
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
+#include "common/TestSupport.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -96,11 +97,10 @@ inline void clearEraserTimes()
     UserDefaults::standard().removeObjectForKey(QStringLiteral("EraserTimes"));
 }
 
-// Saves the widget as build/previews/windows/NAME.png on a dark backdrop, for people to look at.
+// Saves the widget as windows/NAME.png in the preview folder on a dark backdrop, for people to look at.
 inline void savePreview(QWidget *widget, const QString &name)
 {
-    const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/windows");
-    QDir().mkpath(folder);
+    const QString folder = testsupport::previewFolder(QStringLiteral("windows"));
     const QPixmap shot = widget->grab();
     const int margin = 20;
     QImage backdrop(shot.size() / shot.devicePixelRatio() + QSize(2 * margin, 2 * margin),

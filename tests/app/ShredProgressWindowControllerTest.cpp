@@ -232,7 +232,7 @@ TEST_F(ShredProgressWindowControllerTest, TitleBarButtonsCannotLeaveTheModalLoop
         EXPECT_TRUE(controller.window()->standardWindowButton(type)->isHidden()) << type;
 }
 
-TEST_F(ShredProgressWindowControllerTest, RendersEveryPane)
+TEST_F(ShredProgressWindowControllerTest, EveryPanePreview)
 {
     dialogs::BuiltImages images;
     dialogs::storeEraserTimes(35);

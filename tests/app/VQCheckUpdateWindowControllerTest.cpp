@@ -3,11 +3,14 @@
 #include "ApplicationModal.h"
 #include "DialogTestSupport.h"
 #include "KitGeometry.h"
+#include "NetworkModule.h"
 #include "TCImageWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QFuture>
 #include <QSemaphore>
 #include <QTcpServer>
@@ -86,6 +89,28 @@ std::optional<QVariantMap> fetchOffTheMainThread(const QUrl &url)
     EXPECT_TRUE(testsupport::waitUntil([&] { return future.isFinished(); }, 20000));
     return future.result();
 }
+
+// The longest time the event loop went without running a timer, while it lives.
+class EventLoopGapMeter
+{
+public:
+    EventLoopGapMeter()
+    {
+        m_clock.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, m_clock.restart());
+        });
+        m_timer.start();
+    }
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    qint64 m_longest = 0;
+};
 
 } // namespace
 
@@ -405,6 +430,58 @@ TEST(VQCheckUpdateWindowController, WholeCheckAgainstALoopbackServer)
     EXPECT_EQ(controller.currentPane(), Pane::HaveUpdate);
 }
 
+TEST(VQCheckUpdateWindowController, HostileAnswersNeverStallTheWindow)
+{
+    QVariantMap manyNotes = remoteList(500);
+    for (int i = 1; i <= 20000; ++i)
+        manyNotes.insert(QString::number(i), QStringLiteral("note %1").arg(i));
+    QVariantMap oneHugeNote = remoteList(500);
+    oneHugeNote.insert(QStringLiteral("1"), QStringLiteral("word ").repeated(150000));
+    for (const QVariantMap &list : {manyNotes, oneHugeNote}) {
+        OneAnswerServer server(httpAnswer(200, PropertyList::toData(list, PropertyList::Format::Binary)));
+        dialogtest::DialogBundle bundle(dialogtest::settingsList(server.url().toString()));
+        Controller controller;
+        controller.setNetworkProbe([] { return 1; });
+        controller.loadWindow();
+        controller.window()->show();
+        EventLoopGapMeter meter;
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !controller.isCheckRunning(); }, 60000));
+        QTest::qWait(200); // the notes are laid out and painted
+        EXPECT_LT(meter.longestMs(), 100) << "the window stopped answering";
+        EXPECT_EQ(controller.currentPane(), Pane::HaveUpdate);
+        const QStringList texts = noteTexts(controller);
+        if (list.size() > 100) {
+            ASSERT_EQ(texts.size(), Controller::kMaxNotesShown + 1);
+            EXPECT_EQ(texts.first(), QStringLiteral("1:note 1"));
+            EXPECT_EQ(texts.last(), QStringLiteral("\u2026and 19970 more"));
+        } else {
+            ASSERT_EQ(texts.size(), 1);
+            EXPECT_EQ(texts.first().size(), 2 + Controller::kMaxNoteLength);
+        }
+    }
+}
+
+TEST(VQCheckUpdateWindowController, RedirectsAreFollowedOnlyOnTheWeb)
+{
+    const QVariantMap list = remoteList(321);
+    OneAnswerServer good(httpAnswer(200, PropertyList::toData(list)));
+    const auto redirectTo = [](const QByteArray &target) {
+        return QByteArray("HTTP/1.1 302 Found\r\nLocation: ") + target +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    OneAnswerServer toWeb(redirectTo(good.url().toEncoded()));
+    EXPECT_TRUE(fetchOffTheMainThread(toWeb.url()).has_value());
+
+    QTemporaryDir dir;
+    const QString local = dir.filePath(QStringLiteral("version.plist"));
+    PropertyList::write(local, list);
+    for (const QByteArray &target : {QUrl::fromLocalFile(local).toEncoded(), QByteArray("ftp://127.0.0.1/v.plist"),
+                                     QByteArray("data:application/xml,") + PropertyList::toData(list).toPercentEncoding()}) {
+        OneAnswerServer elsewhere(redirectTo(target));
+        EXPECT_FALSE(fetchOffTheMainThread(elsewhere.url()).has_value()) << target.left(40).constData();
+    }
+}
+
 TEST(VQCheckUpdateWindowController, Previews)
 {
     dialogtest::DialogBundle bundle;
@@ -478,4 +555,33 @@ TEST(VQCheckUpdateWindowController, ReturnAndEscapeCloseTheModalDialogWhichCanno
         EXPECT_FALSE(window->isVisible());
         EXPECT_FALSE(ApplicationModal::isRunningModal());
     }
+}
+
+TEST(VQCheckUpdateWindowController, WithoutItsNetworkModuleTheCheckFailsAsOffline)
+{
+    OneAnswerServer server(httpAnswer(200, PropertyList::toData(remoteList(150))));
+    dialogtest::DialogBundle bundle(dialogtest::settingsList(server.url().toString()));
+    testsupport::LogCapture log;
+    NetworkModule::setPathOverride(QStringLiteral("/nonexistent/libnullwell_network.so"));
+    EXPECT_FALSE(Controller::fetchVersionList(server.url()).has_value());
+    Controller controller; // the real probe and fetch
+    controller.loadWindow();
+    const bool ended = testsupport::waitUntil([&] { return !controller.isCheckRunning(); }, 20000);
+    NetworkModule::setPathOverride(QStringLiteral(NULLWELL_NETWORK_MODULE));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(controller.currentPane(), Pane::NoNetwork);
+    EXPECT_TRUE(log.contains(QStringLiteral("cannot load the network module")));
+}
+
+TEST(VQCheckUpdateWindowController, TheProgramStartsWithoutTheNetworkLibraries)
+{
+    // What a program links is loaded and searched at every start, before the first window.
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(NULLWELL_INNER_BUNDLE "/Contents/MacOS/" NULLWELL_PRODUCT)});
+    if (!readelf.waitForFinished(10000) || readelf.exitCode() != 0)
+        GTEST_SKIP() << "readelf is not available";
+    const QByteArray dynamic = readelf.readAllStandardOutput();
+    ASSERT_TRUE(dynamic.contains("libQt6Widgets")) << dynamic.constData();
+    EXPECT_FALSE(dynamic.contains("libQt6Network"));
+    EXPECT_FALSE(dynamic.contains("libudev"));
 }

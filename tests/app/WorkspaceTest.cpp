@@ -73,4 +73,11 @@ TEST(Workspace, LaunchStartsTheBundleAndReportsFailures)
     EXPECT_FALSE(workspace.launchApplication(QString()));
     const QString plain = writeProgram(dir.filePath(QStringLiteral("plain")), "exit 0", false);
     EXPECT_FALSE(workspace.launchApplication(plain));
+    // Executable bits on something the system cannot run: only the failed exec tells.
+    const QString broken = writeProgram(dir.filePath(QStringLiteral("broken")), "exit 0");
+    QFile script(broken);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/nonexistent/interpreter\n");
+    script.close();
+    EXPECT_FALSE(workspace.launchApplication(broken));
 }

@@ -96,13 +96,24 @@ QByteArray standInTool(const QByteArray &body, const QByteArray &atStart, const 
            "flag=\"$1\"\n" +
            atStart +
            "\nn=0\n"
-           "while IFS= read -r -d '' path; do\n"
+           "while IFS= read -r -d '' record; do\n"
+           "    path=\"${record#* * * }\"\n"
            "    if ( set -- \"$flag\" \"$path\"\n" +
            body +
            "\n) >&2; then echo \"$n ok\"; else echo \"$n fail status $?\"; fi\n"
            "    n=$((n + 1))\n"
            "done\n" +
            atEnd + "\n";
+}
+
+QString previewFolder(const QString &kind)
+{
+    QString base = qEnvironmentVariable("NULLWELL_PREVIEW_DIR");
+    if (base.isEmpty())
+        base = QDir::temp().filePath(QStringLiteral("nullwell-previews"));
+    const QString folder = QDir(base).filePath(kind);
+    QDir().mkpath(folder);
+    return folder;
 }
 
 QString writeFileAt(const QString &path, const QByteArray &content)

@@ -43,12 +43,16 @@ private:
     QString m_bundlePath;
 };
 
-// A stand-in for the overwrite tool that speaks its batch protocol: it reads NUL-ended paths on
-// standard input and runs `body` once per path in a subshell, with $1 the flag string and $2 the
+// A stand-in for the overwrite tool that speaks its batch protocol: it reads NUL-ended listings
+// ("<device> <inode> <names> <path>") on standard input and runs `body` once per path in a subshell, with $1 the flag string and $2 the
 // path ($$ is the tool itself); the body's status is the path's answer ("<n> ok" for 0, else
 // "<n> fail status <s>"), and its output goes to standard error. `atStart` runs once before the
 // first path, `atEnd` after the input has ended (its status is the tool's).
 QByteArray standInTool(const QByteArray &body, const QByteArray &atStart = {}, const QByteArray &atEnd = {});
+
+// Where preview images of one kind go: below $NULLWELL_PREVIEW_DIR (scripts/previews.sh sets it),
+// else below the temporary folder; never in the build folder. The folder exists on return.
+QString previewFolder(const QString &kind);
 
 // Writes a file, making the folders on its way first; answers the path.
 QString writeFileAt(const QString &path, const QByteArray &content);

@@ -3,6 +3,7 @@
 
 #include "common/LoopImage.h"
 #include "common/TestSupport.h"
+#include "common/ScopedOverride.h"
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
 
@@ -18,7 +19,10 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sqlite3.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,6 +160,13 @@ TEST_F(DoDataBaseTest, ReadsRunsBackWithTheHeaderRecord)
                                                       QStringLiteral("DoD 5220.22-M ECE"), QStringLiteral("Failed"))}));
     EXPECT_EQ(history.value(QStringLiteral("2024-06-01 12-02-02")).value(1).value(QStringLiteral("Items")),
               QStringLiteral("Wipe Hard Drive:USB"));
+    // The method, repeated on every row of every run, is kept once: a long history stays small.
+    const auto method = [&history](const QString &key) {
+        return history.record(key, 1).value(DoDataBase::kErasureAlgorithmKey).toString();
+    };
+    EXPECT_EQ(method(kNoonKey).constData(), method(QStringLiteral("2024-06-01 12-02-02")).constData());
+    EXPECT_EQ(history.recordCount(kNoonKey), 2);
+    EXPECT_TRUE(history.record(kNoonKey, 2).isEmpty());
 
     // A column without text reads as the empty text.
     Db(m_path).exec(QStringLiteral("insert into TimeBase values ('k'); insert into BaseTable values (NULL, 'm', NULL, 'k')"));
@@ -163,34 +174,33 @@ TEST_F(DoDataBaseTest, ReadsRunsBackWithTheHeaderRecord)
               DoDataBase::RecordList{record(QString(), QStringLiteral("m"), QString())});
 }
 
-TEST_F(DoDataBaseTest, RunsOfOneSecondShareTheirKey)
+TEST_F(DoDataBaseTest, RunsOfOneSecondGetKeysOfTheirOwn)
 {
     const FileObjList run{item(QStringLiteral("/a"), QStringLiteral("Erased"))};
-    store()->writePlistForHistoryWithArr(run);
-    store()->writePlistForHistoryWithArr({item(QStringLiteral("/b"), QStringLiteral("Failed"))});
+    EXPECT_TRUE(store()->writePlistForHistoryWithArr(run));
+    EXPECT_TRUE(store()->writePlistForHistoryWithArr({item(QStringLiteral("/b"), QStringLiteral("Failed"))}));
     m_now = kNoon.addSecs(1);
-    store()->writePlistForHistoryWithArr(run);
+    EXPECT_TRUE(store()->writePlistForHistoryWithArr(run));
 
+    // The next free second, in the stored form.
     DoDataBase::History history = store()->getAllData();
-    ASSERT_EQ(history.size(), 2);
-    const DoDataBase::RecordList merged = history.value(kNoonKey);
-    ASSERT_EQ(merged.size(), 4);
-    EXPECT_EQ(merged.at(0), kHeader);
-    EXPECT_EQ(merged.at(1).value(QStringLiteral("Items")), QStringLiteral("/a"));
-    EXPECT_EQ(merged.at(2), kHeader);
-    EXPECT_EQ(merged.at(3).value(QStringLiteral("Items")), QStringLiteral("/b"));
+    ASSERT_EQ(history.keys(), (QStringList{kNoonKey, QStringLiteral("2024-06-01 12-00-01"),
+                                           QStringLiteral("2024-06-01 12-00-02")}));
+    EXPECT_EQ(history.value(QStringLiteral("2024-06-01 12-00-01")).value(1).value(QStringLiteral("Items")),
+              QStringLiteral("/b"));
+    for (const QString &key : history.keys())
+        EXPECT_EQ(history.recordCount(key), 2) << key.toStdString();
 
     testsupport::LogCapture log;
     store()->deleteDataWithKey(kNoonKey);
     EXPECT_TRUE(log.lines().isEmpty());
     history = store()->getAllData();
-    EXPECT_EQ(history.keys(), QStringList{QStringLiteral("2024-06-01 12-00-01")});
-    EXPECT_EQ(timeRows(), QStringList{QStringLiteral("2024-06-01 12-00-01")});
-    EXPECT_EQ(baseRows().size(), 2);
+    EXPECT_EQ(history.keys(), (QStringList{QStringLiteral("2024-06-01 12-00-01"), QStringLiteral("2024-06-01 12-00-02")}));
+    EXPECT_EQ(baseRows().size(), 4) << "only the deleted run's own records go";
 
     // A key that is not there: nothing changes, nothing is logged.
     store()->deleteDataWithKey(QStringLiteral("1999-01-01 00-00-00"));
-    EXPECT_EQ(baseRows().size(), 2);
+    EXPECT_EQ(baseRows().size(), 4);
     EXPECT_TRUE(log.lines().isEmpty());
 }
 
@@ -259,32 +269,34 @@ TEST_F(DoDataBaseTest, DatabaseWithoutTablesLogsEveryFailedStep)
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly)); // an empty file is an empty database
     empty.close();
     testsupport::LogCapture log;
-    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))});
+    EXPECT_FALSE(store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased"))}));
     const QStringList lines = log.lines();
     EXPECT_FALSE(lines.contains(QStringLiteral("---------10----------")));
     EXPECT_TRUE(lines.contains(QStringLiteral("---------12----------")));
     EXPECT_TRUE(lines.contains(QStringLiteral("update time : no such table: TimeBase")));
     EXPECT_TRUE(lines.contains(QStringLiteral("update base: no such table: BaseTable")));
     EXPECT_TRUE(lines.contains(QStringLiteral("更新数据库表FIELDS出错: no such table: BaseTable")));
-    EXPECT_EQ(lines.last(), QStringLiteral("更新数据库表FIELDS出错: no such table: BaseTable"));
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              (QStringList{QStringLiteral("更新数据库表FIELDS出错: no such table: BaseTable"),
+                           QStringLiteral("The run was not recorded in the history")}));
     EXPECT_TRUE(store()->getAllData().isEmpty());
 }
 
-TEST_F(DoDataBaseTest, FailedRowIsLoggedAndTheOthersAreKept)
+TEST_F(DoDataBaseTest, FailedRowIsLoggedAndTheRunIsNotKeptByHalves)
 {
+    store()->writePlistForHistoryWithArr({item(QStringLiteral("/before"), QStringLiteral("Erased"))});
     ASSERT_TRUE(
         Db(m_path).exec(QStringLiteral("create trigger refuse before insert on BaseTable when new.Itmes = "
                                        "'/bad' begin select raise(abort, 'refused'); end")));
     testsupport::LogCapture log;
-    store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased")),
-                                          item(QStringLiteral("/bad"), QStringLiteral("Erased")),
-                                          item(QStringLiteral("/c"), QStringLiteral("Failed"))});
+    EXPECT_FALSE(store()->writePlistForHistoryWithArr({item(QStringLiteral("/a"), QStringLiteral("Erased")),
+                                                       item(QStringLiteral("/bad"), QStringLiteral("Erased")),
+                                                       item(QStringLiteral("/c"), QStringLiteral("Failed"))}));
     EXPECT_TRUE(log.lines().contains(QStringLiteral("---------20----------")));
     EXPECT_TRUE(log.lines().contains(QStringLiteral("更新数据库表FIELDS出错: refused")));
-    const DoDataBase::RecordList records = store()->getAllData().value(kNoonKey);
-    ASSERT_EQ(records.size(), 3);
-    EXPECT_EQ(records.at(1).value(QStringLiteral("Items")), QStringLiteral("/a"));
-    EXPECT_EQ(records.at(2).value(QStringLiteral("Items")), QStringLiteral("/c"));
+    EXPECT_EQ(log.lines().last(), QStringLiteral("The run was not recorded in the history"));
+    EXPECT_EQ(store()->getAllData().keys(), QStringList{kNoonKey}) << "the run before it stays as it was";
+    EXPECT_EQ(baseRows().size(), 2);
 }
 
 TEST_F(DoDataBaseTest, BusyDatabaseIsWaitedFor)
@@ -303,6 +315,99 @@ TEST_F(DoDataBaseTest, BusyDatabaseIsWaitedFor)
     EXPECT_TRUE(released);
     EXPECT_FALSE(log.lines().contains(QStringLiteral("---------12----------")));
     EXPECT_EQ(baseRows().size(), 2);
+}
+
+TEST_F(DoDataBaseTest, TwoProgramsRecordingInOneSecondBothKeepTheirRuns)
+{
+    // The other copy of the program holds the history, its run (under this second's key) written
+    // but not yet committed; ours finds it held, and only then does the other finish.
+    int held[2];
+    int release[2];
+    ASSERT_EQ(::pipe(held), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        store()->setBeforeCommitHook([&](const QString &) {
+            char signal = 'h';
+            ssize_t ignored = ::write(held[1], &signal, 1);
+            ignored = ::read(release[0], &signal, 1);
+            (void)ignored;
+        });
+        ::_exit(store()->writePlistForHistoryWithArr({item(QStringLiteral("/theirs"), QStringLiteral("Erased"))}) ? 0 : 1);
+    }
+    char signal = 0;
+    ASSERT_EQ(::read(held[0], &signal, 1), 1);
+    int waits = 0;
+    store()->setLockWaitHook([&] {
+        if (waits++ == 0 && ::write(release[1], "r", 1) != 1)
+            ADD_FAILURE() << "cannot release the other program";
+    });
+    const bool ours = store()->writePlistForHistoryWithArr({item(QStringLiteral("/ours"), QStringLiteral("Erased"))});
+    store()->setLockWaitHook({});
+    int status = 0;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    for (const int fd : {held[0], held[1], release[0], release[1]})
+        ::close(fd);
+
+    EXPECT_TRUE(ours);
+    EXPECT_EQ(waits, 1) << "ours waited for the lock";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other program's run was not recorded";
+    DoDataBase::History history = store()->getAllData();
+    ASSERT_EQ(history.keys(), (QStringList{kNoonKey, QStringLiteral("2024-06-01 12-00-01")}));
+    EXPECT_EQ(history.value(kNoonKey).value(1).value(QStringLiteral("Items")), QStringLiteral("/theirs"));
+    EXPECT_EQ(history.value(QStringLiteral("2024-06-01 12-00-01")).value(1).value(QStringLiteral("Items")),
+              QStringLiteral("/ours"));
+    store()->deleteDataWithKey(kNoonKey);
+    EXPECT_EQ(store()->getAllData().value(QStringLiteral("2024-06-01 12-00-01")).size(), 2);
+}
+
+TEST_F(DoDataBaseTest, RunOnAFullDiskIsReportedAndTheHistoryStaysWhole)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    // In a child with a mount namespace of its own, a small tmpfs over the bundle's resources.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const QByteArray resources = QFile::encodeName(m_bundle.resourcePath());
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", resources.constData(), "tmpfs", 0, "size=512k") != 0)
+            ::_exit(77);
+        if (!QFile::copy(QStringLiteral(NULLWELL_PRISTINE_DATABASE), m_path))
+            ::_exit(10);
+        if (!store()->writePlistForHistoryWithArr({item(QStringLiteral("/first"), QStringLiteral("Erased"))}))
+            ::_exit(11);
+        // Fill what is left.
+        QFile filler(m_bundle.resourcePath() + QStringLiteral("/filler"));
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+        FileObjList big;
+        for (int i = 0; i < 2000; ++i)
+            big << item(QStringLiteral("/home/u/a-rather-long-folder-name/file-%1.txt").arg(i), QStringLiteral("Erased"));
+        m_now = kNoon.addSecs(5);
+        if (store()->writePlistForHistoryWithArr(big))
+            ::_exit(12); // claimed recorded
+        if (Db(m_path).rows(QStringLiteral("PRAGMA integrity_check")) != QStringList{QStringLiteral("ok")})
+            ::_exit(13);
+        const DoDataBase::History history = store()->getAllData();
+        if (history.keys() != QStringList{kNoonKey} || history.value(kNoonKey).size() != 2)
+            ::_exit(14); // half a run, or the earlier one damaged
+        QFile::remove(filler.fileName());
+        if (!store()->writePlistForHistoryWithArr(big) || store()->getAllData().value(QStringLiteral("2024-06-01 12-00-05")).size() != 2001)
+            ::_exit(15);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no private mount namespace here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10 copy, 11 first run, 12 full run claimed, 13 damaged, 14 history "
+                                         "changed, 15 not recorded once there was room";
 }
 
 TEST_F(DoDataBaseTest, EmptyingManyRunsIsAllOrNothing)
@@ -431,7 +536,8 @@ Traces tracesAfterDelete(const std::function<void(const QString &database, const
     QDir().mkpath(bundle + QStringLiteral("/Contents/Resources"));
     const QString database = bundle + QStringLiteral("/Contents/Resources/DataBase.db");
     QFile::copy(QStringLiteral(NULLWELL_PRISTINE_DATABASE), database);
-    Bundle::setMainBundleOverride(bundle);
+    std::optional<testsupport::ScopedOverride<const QString &>> mainBundle;
+    mainBundle.emplace(&Bundle::setMainBundleOverride, bundle);
 
     const QByteArray unique = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
     const QByteArray keptMarker = "KEPT-" + unique;
@@ -451,7 +557,7 @@ Traces tracesAfterDelete(const std::function<void(const QString &database, const
     store->setClock({});
     ::sync();
     deleteRun(database, QStringLiteral("2024-06-01 12-00-01"));
-    Bundle::setMainBundleOverride(QString());
+    mainBundle.reset(); // the image is unmounted next
 
     if (!image.unmount()) {
         traces.skip = QStringLiteral("cannot unmount the image");

@@ -4,16 +4,21 @@
 #include "ImmutableFlag.h"
 #include "ProcessRunner.h"
 
+#include "MountFixture.h"
+#include "common/LoopImage.h"
 #include "common/TestSupport.h"
 #include "platform/NativePath.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -364,10 +369,85 @@ TEST_F(WorkerTest, FlagChangesStartAnotherChildOnlyAfterThePreviousOneHasEnded)
     EXPECT_EQ(toolCalls(), expected);
 }
 
+TEST_F(WorkerTest, TheClosingSyncRunsBesideTheWindowAndTheEndComesAfterItOnTheWindowsThread)
+{
+    const QString path = makeFile(QStringLiteral("one.txt"));
+    RemoveFileAndFolder worker;
+    QSemaphore entered;
+    QSemaphore letGo;
+    const QSemaphoreReleaser unblock(letGo); // whatever fails below, the sync is not left waiting
+    QThread *syncThread = nullptr;
+    worker.setFlushHook([&] {
+        syncThread = QThread::currentThread();
+        entered.release();
+        letGo.tryAcquire(1, 5000);
+    });
+    QThread *endThread = nullptr;
+    m_delegate.onEnd = [&] { endThread = QThread::currentThread(); };
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr({item(path, 6)});
+    ASSERT_TRUE(waitUntil([&] { return entered.available() > 0; }));
+    bool turned = false;
+    QTimer::singleShot(0, [&] { turned = true; });
+    EXPECT_TRUE(waitUntil([&] { return turned; }, 1000)) << "the window's loop stood still during the sync";
+    EXPECT_EQ(m_delegate.ends, 0) << "the run ended before its file systems were synced";
+    letGo.release();
+    ASSERT_TRUE(waitUntil([&] { return m_delegate.ends == 1; }));
+    EXPECT_NE(syncThread, QThread::currentThread());
+    EXPECT_EQ(endThread, QThread::currentThread());
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(WorkerTest, AFolderWhoseJournalMustGoHomeFirstWaitsBesideTheWindow)
+{
+    if (const QString why = testsupport::LoopImage::unavailableReason(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    QTemporaryDir folder;
+    testsupport::LoopImage image(folder.path());
+    ASSERT_TRUE(image.mounted()) << image.error().toStdString();
+    // Enough emptied folders on one ext4 that holding the last one writes the journal home first.
+    QDir root(image.mountPoint());
+    FileObjList list;
+    for (int i = 0; i < 256; ++i) {
+        const QString sub = QStringLiteral("d%1").arg(i);
+        list << item(testsupport::writeFileAt(root.filePath(sub + QStringLiteral("/e")), {}), 0)
+             << item(root.filePath(sub), 0, true);
+    }
+    RemoveFileAndFolder worker;
+    QSemaphore entered;
+    QSemaphore letGo;
+    const QSemaphoreReleaser unblock(letGo);
+    QThread *settleThread = nullptr;
+    worker.setSettleHook([&] {
+        settleThread = QThread::currentThread();
+        entered.release();
+        letGo.tryAcquire(1, 5000);
+    });
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr(list);
+    ASSERT_TRUE(waitUntil([&] { return entered.available() > 0; }));
+    bool turned = false;
+    QTimer::singleShot(0, [&] { turned = true; });
+    EXPECT_TRUE(waitUntil([&] { return turned; }, 1000)) << "the window's loop stood still meanwhile";
+    EXPECT_TRUE(root.exists(QStringLiteral("d255"))) << "the folder went before its journal was home";
+    EXPECT_EQ(m_delegate.ends, 0);
+    letGo.release();
+    ASSERT_TRUE(waitUntil([&] { return m_delegate.ends == 1; }));
+    EXPECT_NE(settleThread, QThread::currentThread());
+    EXPECT_EQ(m_delegate.fails, 0);
+    EXPECT_EQ(m_delegate.endItems.size(), list.size());
+    EXPECT_FALSE(root.exists(QStringLiteral("d255")));
+    EXPECT_TRUE(image.unmount()) << "nothing of the run keeps the file system busy";
+}
+
 TEST_F(WorkerTest, AChildThatDiesMidBatchFailsWhatItLeftAndANewOneTakesTheRest)
 {
-    // The tool kills itself on the second file; the empty file ends what was handed ahead.
-    installTool(QStringLiteral("case \"$2\" in *dies*) kill -9 $$;; esac\nrm -f -- \"$2\"\n"));
+    // The tool kills itself on the second file; the empty file ends what was handed ahead. The
+    // subshell that sent the signal does nothing more, and ends only once the tool is gone, so
+    // nothing of the tool outlives it whatever the timing.
+    installTool(QStringLiteral("case \"$2\" in *dies*) kill -9 $$\n"
+                               "    for i in $(seq 500); do kill -0 $$ 2>/dev/null || exit 1; sleep 0.01; done\n"
+                               "    exit 1;; esac\nrm -f -- \"$2\"\n"));
     LogCapture log;
     const FileObjList list{item(makeFile("a"), 6), item(makeFile("dies"), 6), item(makeFile("b"), 6),
                            item(makeFile("empty", QByteArray()), 0), item(makeFile("c"), 6)};
@@ -387,7 +467,7 @@ TEST_F(WorkerTest, AChildThatDiesMidBatchFailsWhatItLeftAndANewOneTakesTheRest)
 TEST_F(WorkerTest, AToolAnsweringOutOfTurnIsStoppedAndOnlyTheDiskDecides)
 {
     // It removes every file but numbers its answers from 1, so no answer can be trusted.
-    const QByteArray script = "#!/bin/bash\nn=1\nwhile IFS= read -r -d '' path; do rm -f -- \"$path\"; "
+    const QByteArray script = "#!/bin/bash\nn=1\nwhile IFS= read -r -d '' path; do path=\"${path#* * * }\"; rm -f -- \"$path\"; "
                               "echo \"$n ok\"; n=$((n + 1)); done\n";
     QFile::setPermissions(m_bundle.writeResource(QStringLiteral("srm"), script),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -589,7 +669,9 @@ TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
         bool launch(const QString &, const QStringList &) override { return true; }
         bool writeInput(const QByteArray &bytes) override
         {
-            ::unlink(bytes.constData());
+            // "<device> <inode> <names> <path>"
+            const QList<QByteArray> fields = bytes.chopped(1).split(' ');
+            ::unlink(fields.mid(3).join(' ').constData());
             QTimer::singleShot(0, this, [this] { deliverLine("0 ok"); });
             return true;
         }
@@ -608,6 +690,171 @@ TEST_F(WorkerTest, FileTheToolRemovedBeforeTheCheckStillCountsAsErased)
     ASSERT_TRUE(ended);
     EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
     EXPECT_EQ(m_delegate.fails, 0);
+}
+
+namespace {
+
+// A tool the test drives: it takes every record at once and answers only when told to.
+struct HeldRunner : ProcessRunner
+{
+    QStringList *handed; // the path of every record, in the order they came
+    bool running = true;
+    explicit HeldRunner(QStringList *h) : handed(h) {}
+    bool launch(const QString &, const QStringList &) override { return true; }
+    bool writeInput(const QByteArray &bytes) override
+    {
+        if (!running)
+            return false;
+        *handed << QString::fromUtf8(bytes.chopped(1).split(' ').mid(3).join(' '));
+        return true;
+    }
+    void closeInput() override { end(0); }
+    void terminate() override { end(128 + SIGTERM); }
+    bool isRunning() const override { return running; }
+    void end(int status)
+    {
+        if (!running)
+            return;
+        running = false;
+        QTimer::singleShot(0, this, [this, status] { postTermination(false, status); });
+    }
+    // Answers record n as erased, after removing what the path names (when it names anything).
+    void erased(int n, const QString &path = {})
+    {
+        if (!path.isEmpty())
+            ::unlink(QFile::encodeName(path).constData());
+        deliverLine(QByteArray::number(n) + " ok");
+    }
+};
+
+// Every worker from here on talks to a HeldRunner; the newest one lands in tool.
+void useHeldRunner(QStringList &handed, HeldRunner *&tool)
+{
+    ProcessRunner::setFactory([&handed, &tool] {
+        auto runner = std::make_unique<HeldRunner>(&handed);
+        tool = runner.get();
+        return runner;
+    });
+}
+
+} // namespace
+
+TEST_F(WorkerTest, TheToolIsFedPastFolderEntriesAndAFolderGoesOnlyAfterEveryEarlierAnswer)
+{
+    QStringList handed;
+    HeldRunner *tool = nullptr;
+    useHeldRunner(handed, tool);
+    QDir root(m_files.path());
+    const FileObjList list{item(makeFile("dir/a"), 6),        item(makeFile("dir/b"), 6),
+                           item(root.filePath("dir"), 0, true), item(makeFile("other/c"), 6),
+                           item(root.filePath("other"), 0, true), item(makeFile("d"), 6)};
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr(list);
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(handed, (QStringList{list[0]->url(), list[1]->url(), list[3]->url(), list[5]->url()}))
+        << "every file was handed before the first answer, those beyond the folders too";
+    tool->erased(0, list[0]->url());
+    EXPECT_TRUE(root.exists(QStringLiteral("dir"))) << "the folder waits for the answer before it";
+    tool->erased(1, list[1]->url());
+    EXPECT_FALSE(root.exists(QStringLiteral("dir")));
+    EXPECT_TRUE(root.exists(QStringLiteral("other")));
+    tool->erased(2, list[3]->url());
+    tool->erased(3, list[5]->url());
+    const bool ended = waitUntil([&] { return m_delegate.ends > 0; });
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    QStringList results;
+    for (const FileObjPtr &obj : list)
+        results << obj->failStr();
+    EXPECT_EQ(results, QStringList(6, QStringLiteral("Success")));
+    EXPECT_EQ(m_delegate.endItems, list) << "results still come in list order";
+    EXPECT_EQ(m_delegate.events, (QStringList{"a", "b", "dir", "c", "other", "d"}));
+    EXPECT_FALSE(root.exists(QStringLiteral("other")));
+}
+
+TEST_F(WorkerTest, WhetherAFileIsGoneIsAskedOfTheFolderItWasExaminedIn)
+{
+    // After the tool erased it, its folder moved away and another file took the path: the one
+    // chosen is gone, and the newcomer, never chosen, is left alone.
+    QStringList handed;
+    HeldRunner *tool = nullptr;
+    useHeldRunner(handed, tool);
+    QDir root(m_files.path());
+    const FileObjList list{item(makeFile("dir/x"), 6)};
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr(list);
+    ASSERT_EQ(handed.size(), 1);
+    ASSERT_TRUE(QFile::remove(list[0]->url()));
+    ASSERT_TRUE(root.rename(QStringLiteral("dir"), QStringLiteral("moved")));
+    makeFile(QStringLiteral("dir/x"), "newcomer");
+    tool->erased(0);
+    const bool ended = waitUntil([&] { return m_delegate.ends > 0; });
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_EQ(m_delegate.fails, 0);
+    EXPECT_TRUE(QFile::exists(list[0]->url()));
+    EXPECT_EQ(handed.size(), 1);
+
+    // Stop while a folder waits its turn: the file beyond it that the tool was working on still
+    // gets its result; the folder and what the tool never reached stay as they were.
+    m_delegate = RecordingDelegate();
+    handed.clear();
+    useHeldRunner(handed, tool);
+    root.mkpath(QStringLiteral("kept"));
+    const FileObjList stopped{item(makeFile("a"), 6), item(root.filePath("kept"), 0, true),
+                              item(makeFile("b"), 6), item(makeFile("c"), 6)};
+    RemoveFileAndFolder second;
+    m_delegate.onProgress = [&](float) {
+        if (m_delegate.events.last() == QStringLiteral("kept"))
+            second.isCancel();
+    };
+    second.setDelegate(&m_delegate);
+    second.benginToTraskWithArr(stopped);
+    ASSERT_EQ(handed.size(), 3);
+    tool->erased(0, stopped[0]->url());
+    const bool stoppedEnded = waitUntil([&] { return m_delegate.ends > 0; });
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(stoppedEnded);
+    EXPECT_EQ(m_delegate.endItems, (FileObjList{stopped[0], stopped[2]}));
+    EXPECT_EQ(stopped[0]->failStr(), QStringLiteral("Success"));
+    EXPECT_TRUE(stopped[1]->failStr().isEmpty());
+    EXPECT_EQ(stopped[2]->failStr(), QStringLiteral("Fail")) << "the tool was working on it";
+    EXPECT_TRUE(stopped[3]->failStr().isEmpty()) << "never reached";
+    EXPECT_TRUE(root.exists(QStringLiteral("kept")));
+    EXPECT_TRUE(QFile::exists(stopped[3]->url()));
+}
+
+TEST_F(WorkerTest, OnXfsTheToolIsFedNoFurtherThanAFolderThatWaitsForItsEnd)
+{
+    if (const QString why = testsupport::LoopImage::unavailableReason(QStringLiteral("xfs")); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    QTemporaryDir folder;
+    testsupport::LoopImage image(folder.path(), QStringLiteral("xfs"), {});
+    ASSERT_TRUE(image.mounted()) << image.error().toStdString();
+    QDir root(image.mountPoint());
+    const FileObjList list{item(testsupport::writeFileAt(root.filePath(QStringLiteral("dir/a")), "secret"), 6),
+                           item(root.filePath(QStringLiteral("dir")), 0, true),
+                           item(testsupport::writeFileAt(root.filePath(QStringLiteral("b")), "secret"), 6)};
+    QStringList handed;
+    HeldRunner *tool = nullptr;
+    useHeldRunner(handed, tool);
+    RemoveFileAndFolder worker;
+    worker.setDelegate(&m_delegate);
+    worker.benginToTraskWithArr(list);
+    EXPECT_EQ(handed, QStringList{list[0]->url()}) << "the folder goes only after this tool has ended";
+    tool->erased(0, list[0]->url());
+    ASSERT_TRUE(waitUntil([&] { return handed.size() == 2; })) << "a new tool takes the file after it";
+    tool->erased(0, list[2]->url());
+    const bool ended = waitUntil([&] { return m_delegate.ends > 0; });
+    ProcessRunner::setFactory({});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(m_delegate.fails, 0);
+    EXPECT_EQ(m_delegate.endItems, list);
+    EXPECT_FALSE(root.exists(QStringLiteral("dir")));
+    EXPECT_TRUE(image.unmount());
 }
 
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
@@ -647,6 +894,9 @@ TEST_F(WorkerTest, LongRunOfEmptyItemsUsesNoMoreStackThanOne)
         RemoveFileAndFolder worker;
         worker.setDelegate(&delegate);
         worker.benginToTraskWithArr(list);
+        // The worker gives the thread's event loop a turn now and then; it goes on from there.
+        while (delegate.ends == 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         ends = delegate.ends;
         endCount = delegate.endItems.size();
     }));
@@ -659,13 +909,18 @@ TEST_F(WorkerTest, LongRunOfEmptyItemsUsesNoMoreStackThanOne)
 
 TEST_F(WorkerTest, DelegateMayReleaseTheWorkerAtTheEndAndAGoneDelegateIsNotCalled)
 {
-    // Released inside removeObjEnd while the direct-item loop is still on the stack.
-    QDir(m_files.path()).mkpath("e1");
+    // Released inside removeObjEnd while the direct-item loop is still on the stack (nothing was
+    // changed, so nothing waits for a sync), and once the closing sync is done.
     auto *worker = new RemoveFileAndFolder;
     m_delegate.onEnd = [&] { delete worker; };
     worker->setDelegate(&m_delegate);
-    worker->benginToTraskWithArr({item(m_files.filePath("e1"), 0, true), item(m_files.filePath("gone"), 0)});
+    worker->benginToTraskWithArr({item(m_files.filePath("gone"), 0), item(m_files.filePath("gone2"), 0)});
     EXPECT_EQ(m_delegate.ends, 1);
+    QDir(m_files.path()).mkpath("e1");
+    worker = new RemoveFileAndFolder;
+    worker->setDelegate(&m_delegate);
+    worker->benginToTraskWithArr({item(m_files.filePath("e1"), 0, true), item(m_files.filePath("gone"), 0)});
+    EXPECT_TRUE(waitUntil([&] { return m_delegate.ends == 2; }));
 
     // Released while it reports progress: nothing more happens, and nothing crashes.
     m_delegate = RecordingDelegate();
@@ -749,18 +1004,70 @@ bool setImmutable(const QString &path, bool on)
 }
 } // namespace
 
-TEST_F(WorkerTest, ImmutableFileLosesTheMarkBeforeTheToolRuns)
+TEST_F(WorkerTest, TheWorkerLeavesMarksToTheToolWhichChecksTheFileFirst)
 {
     const QString path = makeFile(QStringLiteral("locked"));
     if (!setImmutable(path, true))
         GTEST_SKIP() << "cannot set the immutable attribute here (needs root on a file system that has it)";
     RemoveFileAndFolder worker;
-    const bool ended = run(worker, {item(path, 6)});
-    const bool removed = !QFile::exists(path);
-    if (!removed) // never leave an undeletable file behind
-        setImmutable(path, false);
+    const FileObjList list{item(path, 6)};
+    const bool ended = run(worker, list);
+    const bool stillMarked = ImmutableFlag::isSet(path);
+    setImmutable(path, false);
     ASSERT_TRUE(ended);
-    EXPECT_TRUE(removed) << "the tool could remove it, so the mark was gone";
+    EXPECT_TRUE(stillMarked) << "the stand-in tool clears nothing, and neither may the worker";
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+}
+
+// With the real tool: a file bound in from outside keeps its mark, a file with other names outside
+// the run is not touched, one whose names are all in the run goes, a file with both marks goes.
+TEST_F(WorkerTest, OnlyWhatWasChosenChangesMarksOtherNamesAndMountsIncluded)
+{
+    if (!mounts::MountFixture::unavailable().isEmpty())
+        GTEST_SKIP() << mounts::MountFixture::unavailable().toStdString();
+    m_bundle.copyBuiltResource(QStringLiteral("srm"));
+    QTemporaryDir outside;
+    const QString outsideMarked = testsupport::writeFileAt(outside.filePath(QStringLiteral("marked")), "outside");
+    const QString outsideName = testsupport::writeFileAt(outside.filePath(QStringLiteral("name")), "shared");
+    if (!setImmutable(outsideMarked, true))
+        GTEST_SKIP() << "cannot set the immutable attribute here";
+    const QString bound = makeFile(QStringLiteral("chosen/bound"), "placeholder");
+    mounts::MountFixture fixture;
+    const bool mounted = fixture.bind(outsideMarked, bound);
+    const QString linked = m_files.filePath(QStringLiteral("chosen/linked"));
+    const QString pairA = makeFile(QStringLiteral("chosen/pairA"), "both names chosen");
+    const QString pairB = m_files.filePath(QStringLiteral("chosen/pairB"));
+    const QString locked = makeFile(QStringLiteral("chosen/locked"));
+    ::link(QFile::encodeName(outsideName).constData(), QFile::encodeName(linked).constData());
+    ::link(QFile::encodeName(pairA).constData(), QFile::encodeName(pairB).constData());
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+ia"), locked});
+
+    LogCapture log;
+    RemoveFileAndFolder worker;
+    const FileObjList list{item(bound, 7), item(linked, 6), item(pairA, 17), item(pairB, 17), item(locked, 6)};
+    const bool ended = run(worker, list, 60000);
+    const bool outsideStillMarked = ImmutableFlag::isSet(outsideMarked);
+    setImmutable(outsideMarked, false);
+    if (QFile::exists(locked))
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-ia"), locked});
+    ASSERT_TRUE(mounted) << fixture.error().toStdString();
+    ASSERT_TRUE(ended);
+    QStringList results;
+    for (const FileObjPtr &obj : list)
+        results << obj->failStr();
+    EXPECT_EQ(results, (QStringList{"Fail", "Fail", "Success", "Success", "Success"}));
+    EXPECT_TRUE(outsideStillMarked);
+    QFile shown(outsideMarked);
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    EXPECT_EQ(shown.readAll(), QByteArray("outside"));
+    QFile other(outsideName);
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), QByteArray("shared")) << "the name outside the run still shows its data";
+    EXPECT_TRUE(log.contains(QStringLiteral("has 1 other name")));
+    // The tool's own line, from its standard error.
+    EXPECT_FALSE(log.lines().filter(QStringLiteral("srm: ") + linked + QStringLiteral(": has 1 other name")).isEmpty())
+        << log.lines().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(pairA) || QFile::exists(pairB) || QFile::exists(locked));
 }
 
 // The mark is taken off the entry the walk reached, even when a folder on the way was swapped for a
@@ -847,4 +1154,61 @@ TEST_F(WorkerTest, PermissionCheckMakesUnwritableFilesWritableAndNeverBlocks)
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: answered no, 2: mode not 0600, 3/4: set-up failed";
+}
+
+TEST_F(WorkerTest, TheToolsReasonsReachTheLog)
+{
+    installTool(QStringLiteral("echo \"srm: $2: the tool's own reason\"\nexit 1\n"));
+    LogCapture log;
+    const QString path = makeFile(QStringLiteral("kept"));
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, {item(path, 6)}));
+    EXPECT_TRUE(log.contains(QStringLiteral("srm: ") + path + QStringLiteral(": the tool's own reason")))
+        << log.lines().join('\n').toStdString();
+}
+
+TEST_F(WorkerTest, NothingOnASystemFileSystemIsTouchedAndANameEndingInASlashMustBeAFolder)
+{
+    LogCapture log;
+    const QString status = QStringLiteral("/proc/%1/status").arg(::getpid());
+    const QString file = makeFile(QStringLiteral("file"));
+    const FileObjList list{item(status, 0), item(file + QLatin1Char('/'), 6)};
+    RemoveFileAndFolder worker;
+    ASSERT_TRUE(run(worker, list));
+    EXPECT_EQ(list[0]->failStr(), QStringLiteral("Fail"));
+    EXPECT_EQ(list[1]->failStr(), QStringLiteral("Fail"));
+    EXPECT_TRUE(log.contains(status + QStringLiteral(": lies on a system file system (proc)")))
+        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.contains(file + QStringLiteral("/: not a folder; left alone")))
+        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(toolCalls().isEmpty());
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+TEST_F(WorkerTest, StopBetweenItemsRemovedWithoutTheToolEndsTheRunAndTheProgressMoves)
+{
+    // Enough empty files that removing them all takes far longer than one step of the worker.
+    LogCapture log; // two lines per item
+    FileObjList list;
+    for (int i = 0; i < 20000; ++i)
+        list.append(item(makeFile(QStringLiteral("many/e%1").arg(i), QByteArray()), 0));
+    RemoveFileAndFolder worker;
+    int progressBeforeStop = 0;
+    bool stopAsked = false;
+    m_delegate.onProgress = [&](float) {
+        if (stopAsked)
+            return;
+        stopAsked = true;
+        // A click: it can only arrive when the worker gives the event loop a turn.
+        QTimer::singleShot(0, [&] {
+            progressBeforeStop = int(m_delegate.progress.size());
+            worker.isCancel();
+        });
+    };
+    ASSERT_TRUE(run(worker, list, 60000));
+    ASSERT_GT(progressBeforeStop, 1);
+    EXPECT_LT(m_delegate.endItems.size(), list.size()) << "Stop was seen before the end";
+    EXPECT_LE(m_delegate.endItems.size(), progressBeforeStop + 1) << "and nothing was started after it";
+    EXPECT_TRUE(QFile::exists(list.last()->url()));
+    EXPECT_TRUE(list.last()->failStr().isEmpty());
 }

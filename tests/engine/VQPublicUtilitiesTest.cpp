@@ -1,5 +1,7 @@
 #include "VQPublicUtilities.h"
 
+#include "NetworkModule.h"
+
 #include "common/TestSupport.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
@@ -364,4 +366,30 @@ TEST(VQPublicUtilitiesNetwork, NoAnswerGivesZero)
     EXPECT_EQ(VQPublicUtilities::probeHomePage(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.port())), 300),
               0);
     EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST(VQPublicUtilitiesNetwork, TheProgramLoadsItsNetworkModuleFromItsOwnBundleAndCopesWithoutIt)
+{
+    const QString program = QStringLiteral(NULLWELL_INNER_BUNDLE "/Contents/MacOS/" NULLWELL_PRODUCT);
+    const QString beside = QStringLiteral(NULLWELL_INNER_BUNDLE "/Contents/PlugIns/libnullwell_network.so");
+    EXPECT_EQ(NetworkModule::pathForExecutable(program), beside);
+    EXPECT_TRUE(QFile::exists(beside)) << "the build lays the module out in the bundle";
+
+    testsupport::TempBundle bundle;
+    LoopbackServer server(LoopbackServer::Mode::Answer);
+    writeSettings(bundle, settingsWithIniUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.port())));
+    const QString missing = bundle.root() + QStringLiteral("/missing.so");
+    const QString broken = bundle.writeResource(QStringLiteral("broken.so"), "not a library");
+    for (const QString &module : {missing, broken}) {
+        testsupport::LogCapture log;
+        NetworkModule::setPathOverride(module);
+        EXPECT_EQ(NetworkModule::get(), nullptr);
+        EXPECT_EQ(VQPublicUtilities::isCanBeUseNetWork(), 0) << "no module is no network, not a crash";
+        EXPECT_TRUE(log.contains(module)) << log.lines().join(u'\n').toStdString();
+    }
+    // The module the build lays out loads and answers.
+    NetworkModule::setPathOverride(beside);
+    EXPECT_NE(NetworkModule::get(), nullptr);
+    EXPECT_EQ(VQPublicUtilities::isCanBeUseNetWork(), 1);
+    NetworkModule::setPathOverride(QStringLiteral(NULLWELL_NETWORK_MODULE));
 }

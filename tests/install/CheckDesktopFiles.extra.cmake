@@ -53,7 +53,7 @@ expect_success("${XMLLINT}" --noout --nonet "${icon}")
 
 # A staged install (DESTDIR, a package) names where the files will finally live, not the staging
 # area, and stages the policy for the one folder polkit reads, whatever the prefix.
-set(stage "${BUILD_DIR}/install-check-stage")
+set(stage "${scratch}/stage")
 file(REMOVE_RECURSE "${stage}")
 set(ENV{DESTDIR} "${stage}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix /opt/nullwell-check

@@ -1,9 +1,14 @@
 # Installs the build into a temporary prefix and checks the installed tree. The prefix lies below
 # the home folder given to the install, as a personal install would: the policy then stays in the
 # prefix (this check never writes into the system's polkit folder) and the output says so.
-set(prefix "${BUILD_DIR}/install-check")
-file(REMOVE_RECURSE "${prefix}" "${BUILD_DIR}/install_manifest.txt" "${BUILD_DIR}/packaging/staged")
-execute_process(COMMAND ${CMAKE_COMMAND} -E env "HOME=${BUILD_DIR}" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
+# Everything lies in a temporary folder, never in the build folder.
+execute_process(COMMAND mktemp -d "/tmp/nullwell-install-check.XXXXXX" OUTPUT_VARIABLE scratch
+    OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cannot make a temporary folder")
+endif()
+set(prefix "${scratch}/home/install-check")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "HOME=${scratch}/home" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
     RESULT_VARIABLE rc OUTPUT_VARIABLE installOutput ERROR_VARIABLE installOutput)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${rc}\n${installOutput}")
@@ -11,6 +16,9 @@ endif()
 string(REGEX REPLACE "[ \n]+" " " flatOutput "${installOutput}")
 if(NOT flatOutput MATCHES "polkit reads policies only from /usr/share/polkit-1/actions; this install put the policy in")
     message(FATAL_ERROR "a policy outside polkit's folder went unmentioned:\n${installOutput}")
+endif()
+if(installOutput MATCHES "CMake Warning|Call Stack")
+    message(FATAL_ERROR "the polkit hint came as a CMake warning, not a plain message:\n${installOutput}")
 endif()
 # Installing (often done as root) leaves the build folder as it was.
 foreach(written "${BUILD_DIR}/install_manifest.txt" "${BUILD_DIR}/packaging/staged")
@@ -28,6 +36,7 @@ foreach(path
         "${outer}/Contents/MacOS/${LAUNCHER}"
         "${inner}/Contents/MacOS/${PRODUCT}"
         "${inner}/Contents/Resources/srm"
+        "${inner}/Contents/PlugIns/libnullwell_network.so"
         "${inner}/Contents/Resources/StringMessage.plist"
         "${inner}/Contents/Resources/DataBase.db"
         "${prefix}/bin/${LAUNCHER}")
@@ -48,5 +57,19 @@ file(GLOB extra "${CMAKE_CURRENT_LIST_DIR}/Check*.extra.cmake")
 foreach(script IN LISTS extra)
     include("${script}")
 endforeach()
-file(REMOVE_RECURSE "${prefix}")
+
+# Uninstalling as the README says: every file in the list, then the program's own folder, which also
+# takes what the program made inside it at run time (the history's journal). Nothing may remain.
+file(TOUCH "${inner}/Contents/Resources/DataBase.db-journal")
+file(STRINGS "${prefix}/lib/ostrivan-nullwell/install_manifest.txt" installed)
+file(REMOVE ${installed})
+file(REMOVE_RECURSE "${prefix}/lib/ostrivan-nullwell")
+file(GLOB_RECURSE left LIST_DIRECTORIES false "${prefix}/*")
+if(IS_SYMLINK "${prefix}/bin/${LAUNCHER}")
+    list(APPEND left "${prefix}/bin/${LAUNCHER}")
+endif()
+if(left)
+    message(FATAL_ERROR "left behind after removing the listed files:\n${left}")
+endif()
+file(REMOVE_RECURSE "${scratch}")
 message(STATUS "install tree OK")

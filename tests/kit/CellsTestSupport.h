@@ -86,8 +86,7 @@ inline QImage previewSheet(QSize points)
 
 inline QString savePreview(const QImage &image, const QString &name)
 {
-    const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/cells");
-    QDir().mkpath(folder);
+    const QString folder = testsupport::previewFolder(QStringLiteral("cells"));
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
     return image.save(path) ? path : QString();
 }

@@ -9,6 +9,7 @@
 #include "VQProgressView.h"
 
 #include "ControlsTestSupport.h"
+#include "common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +48,7 @@ public:
 
     QString save(const QString &name) const
     {
-        const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/kit_renders");
-        QDir().mkpath(folder);
+        const QString folder = testsupport::previewFolder(QStringLiteral("controls"));
         const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
         return m_image.save(path) ? path : QString();
     }
@@ -80,7 +80,7 @@ public:
 
 } // namespace
 
-TEST(ControlsRender, EveryStateOfEveryControlToPng)
+TEST(ControlsRender, EveryStateOfEveryControlPreview)
 {
     testsupport::TempBundle bundle;
     ASSERT_TRUE(installAddImage(bundle));

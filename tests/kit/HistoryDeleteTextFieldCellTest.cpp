@@ -279,7 +279,7 @@ TEST_F(HistoryDeleteTextFieldCellTest, ClicksInARealOutlineReachTheListener)
     EXPECT_EQ(m_listener.deletes, QStringList{kRunKey});
 }
 
-TEST_F(HistoryDeleteTextFieldCellTest, HistoryRowsToPng)
+TEST_F(HistoryDeleteTextFieldCellTest, HistoryRowsPreview)
 {
     QStandardItemModel model(6, 3);
     HistoryTextFieldCell text;

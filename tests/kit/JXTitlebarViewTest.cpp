@@ -1,7 +1,9 @@
 #include "JXTitlebarView.h"
 #include "TCImageWindow.h"
+#include "TitleBarDoubleClick.h"
 #include "TitlebarDrawing.h"
 #include "platform/UserDefaults.h"
+#include "common/ScopedOverride.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -183,6 +185,8 @@ TEST_F(JXTitlebarViewTest, drawingBlockReplacesTheFill)
 
 TEST_F(JXTitlebarViewTest, doubleClickMiniaturizesOnlyWithThePreference)
 {
+    testsupport::ScopedOverride doubleClick(&TitleBarDoubleClick::setOverride,
+                                            TitleBarDoubleClick::Choice{TitleBarDoubleClick::Action::Nothing, {}});
     TCImageWindow window(QSize(300, 200));
     window.show();
     bar(window)->mouseUp(2);
@@ -197,5 +201,39 @@ TEST_F(JXTitlebarViewTest, doubleClickMiniaturizesOnlyWithThePreference)
     EXPECT_FALSE(window.isMinimized());
     QTest::mouseDClick(bar(window), Qt::LeftButton, {}, QPoint(150, 10));
     QTest::mouseRelease(bar(window), Qt::LeftButton, {}, QPoint(150, 10));
+    EXPECT_TRUE(window.isMinimized());
+}
+
+// Without the program's own preference, the desktop's setting decides; unreadable, the window zooms.
+TEST_F(JXTitlebarViewTest, doubleClickFollowsTheDesktopsSetting)
+{
+    using Action = TitleBarDoubleClick::Action;
+    EXPECT_EQ(TitleBarDoubleClick::fromGnome(QStringLiteral("toggle-maximize")), Action::Zoom);
+    EXPECT_EQ(TitleBarDoubleClick::fromGnome(QStringLiteral("minimize")), Action::Minimize);
+    EXPECT_EQ(TitleBarDoubleClick::fromGnome(QStringLiteral("toggle-shade")), Action::Nothing);
+    EXPECT_EQ(TitleBarDoubleClick::fromKWin(QStringLiteral("Maximize (vertical only)")), Action::Zoom);
+    EXPECT_EQ(TitleBarDoubleClick::fromKWin(QStringLiteral("Minimize")), Action::Minimize);
+    EXPECT_EQ(TitleBarDoubleClick::fromKWin(QStringLiteral("Shade")), Action::Nothing);
+
+    testsupport::ScopedOverride doubleClick(&TitleBarDoubleClick::setOverride,
+                                            TitleBarDoubleClick::Choice{Action::Zoom, QStringLiteral("default")});
+    TCImageWindow window(QSize(300, 200));
+    window.show();
+    bar(window)->mouseUp(2);
+    EXPECT_TRUE(window.isMaximized());
+    bar(window)->mouseUp(2);
+    EXPECT_FALSE(window.isMaximized());
+    window.setResizable(false);
+    bar(window)->mouseUp(2);
+    EXPECT_FALSE(window.isMaximized()) << "a window of fixed size does not zoom";
+
+    doubleClick.set(TitleBarDoubleClick::Choice{Action::Nothing, QStringLiteral("gsettings")});
+    window.setResizable(true);
+    bar(window)->mouseUp(2);
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(window.isMinimized());
+
+    doubleClick.set(TitleBarDoubleClick::Choice{Action::Minimize, QStringLiteral("kwinrc")});
+    bar(window)->mouseUp(2);
     EXPECT_TRUE(window.isMinimized());
 }

@@ -1,5 +1,5 @@
-// Renders filled lists, an outline, the header cells and the scroller to PNGs in the build folder,
-// for people to look at.
+// Renders filled lists, an outline, the header cells and the scroller to PNGs in the preview folder,
+// for people to look at (scripts/previews.sh); the file list's fit is also checked as a test.
 #include "CommSetSelectBgTableView.h"
 #include "CustomHeaderCell.h"
 #include "CustomTableHeaderView.h"
@@ -14,6 +14,7 @@
 #include "VQCustomOutlineView.h"
 
 #include "TablesTestSupport.h"
+#include "common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,7 @@ namespace {
 
 QString save(const QImage &image, const QString &name)
 {
-    const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/tables");
-    QDir().mkpath(folder);
+    const QString folder = testsupport::previewFolder(QStringLiteral("tables"));
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
     return image.save(path) ? path : QString();
 }
@@ -73,23 +73,37 @@ void styleFileList(QTableView *table)
 
 } // namespace
 
-TEST(TablesPreview, FileListInAnOverlayScrollView)
+// The main window's file list as it is styled, scrolled one row down with its scroller shown.
+struct FileListScene
 {
     RFOverlayScrollView view;
-    view.resize(560, 300);
-    auto *table = new CustomTableView;
-    table->setModel(fileListModel(table));
-    styleFileList(table);
-    // The owner's own cell for the name column draws over the row backgrounds.
-    table->setItemDelegateForColumn(1, new ImageAndTextCell(table));
-    table->setRowNum(2);
-    view.setDocumentView(table);
-    showAndSettle(&view);
-    table->verticalScrollBar()->setValue(1);
-    view.verticalScroller()->setAlpha(1.0);
-    EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << "the columns fit";
-    const QImage image = view.grab().toImage();
-    EXPECT_FALSE(save(image, QStringLiteral("file-list")).isEmpty());
+    CustomTableView *table = new CustomTableView;
+
+    FileListScene()
+    {
+        view.resize(560, 300);
+        table->setModel(fileListModel(table));
+        styleFileList(table);
+        // The owner's own cell for the name column draws over the row backgrounds.
+        table->setItemDelegateForColumn(1, new ImageAndTextCell(table));
+        table->setRowNum(2);
+        view.setDocumentView(table);
+        showAndSettle(&view);
+        table->verticalScrollBar()->setValue(1);
+        view.verticalScroller()->setAlpha(1.0);
+    }
+};
+
+TEST(Tables, TheFileListsColumnsFitInAnOverlayScrollView)
+{
+    FileListScene scene;
+    EXPECT_EQ(scene.table->horizontalScrollBar()->maximum(), 0) << "the columns fit";
+}
+
+TEST(TablesPreview, FileListInAnOverlayScrollView)
+{
+    FileListScene scene;
+    EXPECT_FALSE(save(scene.view.grab().toImage(), QStringLiteral("file-list")).isEmpty());
 }
 
 TEST(TablesPreview, HistoryOutline)

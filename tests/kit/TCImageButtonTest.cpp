@@ -158,6 +158,22 @@ TEST_F(TCImageButtonTest, clickOnlyOnReleaseInside)
     EXPECT_FALSE(button.isTracking());
     QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
+
+    // The right button never shows the pressed image, nor clicks.
+    QTest::mousePress(&button, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_NE(button.chosenImage().cacheKey(), button.activeImage().cacheKey());
+    EXPECT_EQ(render(&button).pixelColor(15, 12), QColor(255, 0, 0));
+    QTest::mouseRelease(&button, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clicks.count(), 1);
+
+    // Space on the focused button shows the pressed image while held, and clicks on release.
+    button.setFocus();
+    QTest::keyPress(&button, Qt::Key_Space);
+    EXPECT_EQ(button.chosenImage().cacheKey(), button.activeImage().cacheKey());
+    EXPECT_EQ(render(&button).pixelColor(15, 12), QColor(0, 255, 0));
+    QTest::keyRelease(&button, Qt::Key_Space);
+    EXPECT_EQ(button.chosenImage().cacheKey(), button.normalImage().cacheKey());
+    EXPECT_EQ(clicks.count(), 2);
 }
 
 TEST(VQHandButtonTest, pointingHandWhileOver)
@@ -169,4 +185,36 @@ TEST(VQHandButtonTest, pointingHandWhileOver)
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&button, &leave);
     EXPECT_EQ(button.cursor().shape(), Qt::ArrowCursor);
+}
+
+// Each image file is read once however often windows ask for it: the size, the drawn picture and
+// the application's icon outlive the file until the cache is cleared.
+TEST_F(TCImageButtonTest, imagesAreReadFromDiskOncePerFile)
+{
+    bundle.writeResource(QStringLiteral("ostrivan-nullwell.svg"), svg(64, 64, "#00ff00"));
+    const auto drawn = [] {
+        QImage image(30, 24, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        ImageLibrary::draw(&painter, QStringLiteral("pic"), QRectF(0, 0, 30, 24));
+        return image;
+    };
+    const QImage first = drawn();
+    EXPECT_EQ(first.pixelColor(15, 12), QColor(Qt::red));
+    EXPECT_EQ(ImageLibrary::sizeOfImage(QStringLiteral("pic")), QSize(30, 24));
+    ImageLibrary::prepareApplicationIcon();
+    const QIcon icon = ImageLibrary::applicationIcon();
+
+    QFile::remove(bundle.resourcePath() + QStringLiteral("/pic.svg"));
+    QFile::remove(bundle.resourcePath() + QStringLiteral("/ostrivan-nullwell.svg"));
+    EXPECT_EQ(drawn(), first);
+    EXPECT_EQ(ImageLibrary::sizeOfImage(QStringLiteral("pic")), QSize(30, 24));
+    const QIcon again = ImageLibrary::applicationIcon();
+    EXPECT_EQ(again.availableSizes(), icon.availableSizes());
+    EXPECT_EQ(again.availableSizes().size(), 7);
+    EXPECT_EQ(again.pixmap(QSize(256, 256)).toImage().pixelColor(128, 128), QColor(Qt::green));
+
+    ImageLibrary::clearCache();
+    EXPECT_TRUE(ImageLibrary::sizeOfImage(QStringLiteral("pic")).isEmpty());
+    EXPECT_TRUE(ImageLibrary::applicationIcon().isNull());
 }

@@ -7,6 +7,7 @@
 #include "TCWindowButton.h"
 #include "Theme.h"
 #include "platform/Bundle.h"
+#include "common/TestSupport.h"
 
 #include <QDir>
 #include <QLabel>
@@ -18,9 +19,7 @@ namespace {
 
 QString previewFolder()
 {
-    const QString folder = QStringLiteral(NULLWELL_BINARY_DIR "/previews/window-chrome");
-    QDir().mkpath(folder);
-    return folder;
+    return testsupport::previewFolder(QStringLiteral("window-chrome"));
 }
 
 // The way window controllers dress a title bar: a centred label in Helvetica Light 14.

@@ -165,6 +165,7 @@ TEST_F(DefaultsForAPerson, EveryFolderAndTheFileBelongToThePerson)
     QSettings theirs(defaultsPath(), QSettings::IniFormat);
     theirs.setValue(QStringLiteral("CurLanguage"), QStringLiteral("Deutsch"));
     theirs.sync();
+    ASSERT_EQ(::chown(QFile::encodeName(defaultsPath()).constData(), kScratch, kScratch), 0);
     defaults.setInteger(7, QStringLiteral("EraserTimes"));
     ASSERT_TRUE(defaults.synchronize());
     const UserDefaults reopened(defaultsPath(), m_person);
@@ -208,4 +209,34 @@ TEST_F(DefaultsForAPerson, PlantedFolderLinksAreNotFollowed)
     ASSERT_TRUE(QDir(m_home + QStringLiteral("/.config")).removeRecursively());
     ASSERT_TRUE(QFile::link(m_rootFolder, m_home + QStringLiteral("/.config")));
     refused();
+}
+
+TEST_F(DefaultsForAPerson, HardLinksAreNeitherReadNorReplaced)
+{
+    // Made by root, standing in for a person where the system lets anyone link others' files.
+    personsFolder(QStringLiteral(".config/ostrivan-nullwell"));
+    const QString theirOther = m_home + QStringLiteral("/other.conf");
+    QFile other(theirOther);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("[General]\nEraserTimes=5\n");
+    other.close();
+    ASSERT_EQ(::chown(QFile::encodeName(theirOther).constData(), kScratch, kScratch), 0);
+
+    const QList<QPair<QString, QString>> cases = {{m_rootFile, QStringLiteral("it belongs to someone else")},
+                                                  {theirOther, QStringLiteral("it has more than one name")}};
+    for (const auto &[target, why] : cases) {
+        QFile::remove(defaultsPath());
+        ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(defaultsPath()).constData()), 0);
+        testsupport::LogCapture log;
+        UserDefaults defaults(defaultsPath(), m_person);
+        EXPECT_EQ(defaults.integerForKey(QStringLiteral("EraserTimes")), 0) << "read through " << why.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("Not reading %1: %2").arg(defaultsPath(), why)));
+        defaults.setInteger(3, QStringLiteral("EraserTimes"));
+        EXPECT_FALSE(defaults.synchronize());
+        EXPECT_TRUE(log.contains(QStringLiteral("Not writing %1: %2").arg(defaultsPath(), why)));
+        struct stat info;
+        ASSERT_EQ(::lstat(QFile::encodeName(defaultsPath()).constData(), &info), 0);
+        EXPECT_EQ(info.st_nlink, 2u) << "the shared name was replaced";
+    }
+    EXPECT_EQ(rootFileContent(), QByteArray("[General]\nEraserTimes=7\n"));
 }

@@ -39,6 +39,7 @@ TEST(UserFile, WritesForThePersonOutsideTheirHomeWithoutFollowingLinks)
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old");
     old.close();
+    ASSERT_EQ(::chown(QFile::encodeName(target).constData(), 54321, 54321), 0);
 
     UserFile::Options options;
     ASSERT_TRUE(UserFile::writeAtomically(person, target, "<html/>", options));

@@ -1,6 +1,7 @@
-// The tool's batch mode as the erasure worker drives it: paths ended by NUL bytes on standard
-// input, one result line for each on standard output, as soon as it is done.
+// The tool's batch mode as the erasure worker drives it: listed files ended by NUL bytes on
+// standard input, one result line for each on standard output, as soon as it is done.
 #include "FileHelpers.h"
+#include "SecureEraser.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,13 +27,22 @@ QByteArray nulJoined(const QList<QByteArray> &paths)
 {
     QByteArray input;
     for (const QByteArray &path : paths)
-        input += path + '\0';
+        input += listed(path) + '\0';
     return input;
+}
+
+srm::SecureEraser::Listed identityOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return {info.st_dev, info.st_ino, 1};
 }
 
 } // namespace
 
-TEST(SrmBatch, OneLinePerPathInInputOrderAndAFailureMarksExactlyItsIndex)
+TEST(SrmBatch, OneLinePerListingInInputOrderAndOnlyTheListedRegularFilesAreErased)
 {
     QTemporaryDir dir;
     const QByteArray base = QFile::encodeName(dir.path());
@@ -64,15 +75,16 @@ TEST(SrmBatch, OneLinePerPathInInputOrderAndAFailureMarksExactlyItsIndex)
     ASSERT_EQ(lines.size(), paths.size() + 1) << "only result lines, even with -v";
     EXPECT_EQ(lines[0], "0 ok");
     EXPECT_EQ(lines[1], "1 ok");
-    EXPECT_TRUE(lines[2].startsWith("2 fail ") && lines[2].contains("FIFO")) << lines[2].constData();
-    // A failure inside a folder names the entry; the folder stays with it.
-    EXPECT_TRUE(lines[3].startsWith("3 fail ") && lines[3].contains("/tree/sub/fifo"))
+    EXPECT_TRUE(lines[2].startsWith("2 fail ") && lines[2].contains("changed since it was listed"))
+        << lines[2].constData();
+    // Whatever the flags say, a folder is neither entered nor removed, and a missing entry fails.
+    EXPECT_TRUE(lines[3].startsWith("3 fail ") && lines[3].contains("changed since it was listed"))
         << lines[3].constData();
-    EXPECT_EQ(lines[4], "4 ok") << "with -f a missing path is not a failure";
+    EXPECT_TRUE(lines[4].startsWith("4 fail ") && lines[4].contains("gone")) << lines[4].constData();
     EXPECT_EQ(lines[5], "5 ok");
-    EXPECT_EQ(tool.readAllStandardError().count('\n'), 2) << "one line on standard error per failure";
+    EXPECT_EQ(tool.readAllStandardError().count('\n'), 3) << "one line on standard error per failure";
     EXPECT_FALSE(existsNoFollow(paths[0]) || existsNoFollow(awkward) || existsNoFollow(paths[5]));
-    EXPECT_FALSE(existsNoFollow(base + "/tree/sub/file"));
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("tree/sub/file"))), QByteArray(100000, 'S'));
     EXPECT_TRUE(existsNoFollow(fifoInTree) && existsNoFollow(fifo));
 }
 
@@ -83,7 +95,7 @@ TEST(SrmBatch, EachResultComesBeforeTheNextPathIsSent)
     startBatch(tool);
     for (int i = 0; i < 3; ++i) {
         const QString path = writeFile(dir.filePath(QStringLiteral("file%1").arg(i)));
-        tool.write(QFile::encodeName(path) + '\0');
+        tool.write(listed(QFile::encodeName(path)) + '\0');
         ASSERT_TRUE(tool.waitForReadyRead(30000)) << "no answer to path " << i;
         while (!tool.canReadLine() && tool.waitForReadyRead(30000)) {
         }
@@ -109,7 +121,7 @@ TEST(SrmBatch, PathsOnTheCommandLineAreAUsageErrorAndAnUnendedPathIsLeftAlone)
 
     // The writer stopped half way through a path: its first part may name something else.
     startBatch(tool);
-    tool.write(QFile::encodeName(file).chopped(2));
+    tool.write(listed(QFile::encodeName(file)).chopped(2));
     tool.closeWriteChannel();
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitCode(), 1);
@@ -122,4 +134,73 @@ TEST(SrmBatch, PathsOnTheCommandLineAreAUsageErrorAndAnUnendedPathIsLeftAlone)
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitCode(), 0);
     EXPECT_TRUE(tool.readAllStandardOutput().isEmpty());
+}
+
+TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothingElseIsTouched)
+{
+    QTemporaryDir dir;
+    const QString swapped = writeFile(dir.filePath(QStringLiteral("swapped")));
+    const QString moved = writeFile(dir.filePath(QStringLiteral("moved")));
+    const QString kept = writeFile(dir.filePath(QStringLiteral("kept")));
+    const QByteArray input = nulJoined({QFile::encodeName(swapped), QFile::encodeName(moved), QFile::encodeName(kept)});
+    // Between the listing and the tool's turn: a folder full of someone's files takes one name,
+    // the other file goes elsewhere.
+    ASSERT_TRUE(QFile::rename(swapped, dir.filePath(QStringLiteral("was-swapped"))));
+    QDir().mkpath(swapped);
+    const QString inFolder = writeFile(swapped + QStringLiteral("/inside"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::rename(moved, elsewhere));
+
+    QProcess tool;
+    startBatch(tool);
+    tool.write(input);
+    tool.closeWriteChannel();
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("0 fail ") && lines[0].contains("changed since it was listed; left alone"))
+        << lines[0].constData();
+    EXPECT_TRUE(lines[1].startsWith("1 fail ") && lines[1].contains("gone")) << lines[1].constData();
+    EXPECT_EQ(lines[2], "2 ok");
+    EXPECT_EQ(readFile(inFolder), QByteArray(100000, 'S'));
+    EXPECT_EQ(readFile(elsewhere), QByteArray(100000, 'S'));
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("was-swapped"))), QByteArray(100000, 'S'));
+}
+
+TEST(SrmBatch, AnEntrySwappedAtTheMomentItIsOpenedIsLeftAlone)
+{
+    QTemporaryDir dir;
+    srm::SrmOptions options;
+    options.method = srm::Method::Single;
+    options.force = true;
+    options.recursive = true;
+    srm::SecureEraser eraser(options, nullptr, stderr);
+    const QString outside = writeFile(dir.filePath(QStringLiteral("outside")), "not chosen");
+    for (const char *swap : {"folder", "link", "file"}) {
+        const QString path = writeFile(dir.filePath(QStringLiteral("listed")));
+        const srm::SecureEraser::Listed listing = identityOf(path);
+        const QString away = dir.filePath(QStringLiteral("away-%1").arg(QLatin1String(swap)));
+        eraser.setOpenHook([&](const std::string &) {
+            QFile::rename(path, away);
+            if (std::strcmp(swap, "folder") == 0) {
+                QDir().mkpath(path);
+                writeFile(path + QStringLiteral("/inside"), "not chosen");
+            } else if (std::strcmp(swap, "link") == 0) {
+                QFile::link(outside, path);
+            } else {
+                writeFile(path, "not chosen");
+            }
+        });
+        EXPECT_FALSE(eraser.eraseListed(QFile::encodeName(path).toStdString(), listing)) << swap;
+        EXPECT_EQ(eraser.failureReason(), "changed since it was listed; left alone") << swap;
+        EXPECT_EQ(readFile(away), QByteArray(100000, 'S')) << swap;
+        EXPECT_EQ(readFile(outside), "not chosen") << swap;
+        if (std::strcmp(swap, "folder") == 0)
+            EXPECT_EQ(readFile(path + QStringLiteral("/inside")), "not chosen");
+        else
+            EXPECT_EQ(readFile(path), "not chosen") << swap;
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+    }
 }

@@ -1,7 +1,9 @@
-// Whether erased content can be found on the device afterwards: a small ext4 image on a loop
-// device, a file with a unique marker, the tool (or a plain rm for contrast), then a search of the
-// raw image. Needs root and loop devices; skipped with a message elsewhere.
+// Whether erased content can be found on the device afterwards: a small image on a loop device (ext4
+// as made for a disk, with its journal; XFS), files with unique markers, the tool (or a plain rm for
+// contrast), then a search of the raw image. Needs root and loop devices; skipped with a message
+// elsewhere.
 #include "FileHelpers.h"
+#include "common/ForensicScene.h"
 #include "common/LoopImage.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +17,10 @@
 
 namespace {
 
+using testsupport::ForensicScene;
 using testsupport::LoopImage;
+
+const char *const kMethods[] = {"-fsvrz", "-fEvrz", "-fmvrz", "-fvrz"};
 
 QByteArray newMarker()
 {
@@ -71,7 +76,7 @@ TEST(SrmForensic, NoCopyOfTheContentIsLeftOnTheDeviceWhileAPlainRemoveLeavesIt)
         GTEST_SKIP() << skip.toStdString();
     EXPECT_TRUE(afterRm) << "the contrast case: rm leaves the content on the device";
 
-    for (const char *flags : {"-fsvrz", "-fEvrz", "-fmvrz", "-fvrz"}) {
+    for (const char *flags : kMethods) {
         QString problem;
         const bool survives =
             markerSurvives({QStringLiteral(NULLWELL_RESOURCES "/srm"), QString::fromLatin1(flags)}, problem);
@@ -85,11 +90,9 @@ TEST(SrmForensic, ExtendedAttributeValuesAreNotLeftOnTheDevice)
     const QString unavailable = LoopImage::unavailableReason();
     if (!unavailable.isEmpty())
         GTEST_SKIP() << unavailable.toStdString();
-    // Without a journal: the journal keeps copies of metadata blocks that no overwrite in place
-    // reaches (the tool's help says as much), and they would hide what this test looks for.
-    // Inodes with room for short values; blocks of 1 KiB on an image this small.
-    const QStringList noJournal{QStringLiteral("-O"), QStringLiteral("^has_journal"), QStringLiteral("-I"),
-                                QStringLiteral("256")};
+    // The file system as made for a disk: with its journal, which takes the overwritten values
+    // first, and 4 KiB blocks. The options stay empty on purpose.
+    const QStringList noJournal;
     // A short value lives inside the inode, a long one in a block of its own.
     const auto addAttributes = [](const QString &path, const QByteArray &marker) {
         const QByteArray name = QFile::encodeName(path);
@@ -117,4 +120,38 @@ TEST(SrmForensic, ExtendedAttributeValuesAreNotLeftOnTheDevice)
                        addAttributes);
     EXPECT_TRUE(skip.isEmpty()) << skip.toStdString();
     EXPECT_FALSE(afterSrm);
+}
+
+// The whole of what an erasure leaves, through the tool alone: content, names and attribute values,
+// inside the journal and out, for a folder erased whole and a file erased from a folder that stays.
+TEST(SrmForensic, NoContentNameOrAttributeValueOfErasedFilesIsLeftOnTheDevice)
+{
+    for (const QString &kind : {QStringLiteral("ext4"), QStringLiteral("xfs")}) {
+        const std::string fileSystem = kind.toStdString();
+        if (const QString why = LoopImage::unavailableReason(kind); !why.isEmpty()) {
+            std::printf("[ SKIPPED  ] %s: %s\n", fileSystem.c_str(), why.toLocal8Bit().constData());
+            continue;
+        }
+        {
+            QTemporaryDir folder;
+            ForensicScene scene(folder.path(), kind);
+            ASSERT_TRUE(scene.ready()) << fileSystem << ": " << scene.error().toStdString();
+            ASSERT_TRUE(
+                LoopImage::run(QStringLiteral("rm"), QStringList{QStringLiteral("-rf")} << scene.chosen()));
+            const ForensicScene::Traces traces = scene.search();
+            std::printf("%s, rm: %s\n", fileSystem.c_str(), ForensicScene::describe(traces).c_str());
+            EXPECT_GT(traces.content.outside, 0) << fileSystem << ": the contrast case";
+            EXPECT_GT(traces.values.outside, 0) << fileSystem << ": the contrast case";
+        }
+        for (const char *flags : kMethods) {
+            QTemporaryDir folder;
+            ForensicScene scene(folder.path(), kind);
+            ASSERT_TRUE(scene.ready()) << fileSystem << ": " << scene.error().toStdString();
+            QString error;
+            EXPECT_TRUE(LoopImage::run(QStringLiteral(NULLWELL_RESOURCES "/srm"),
+                                       QStringList{QString::fromLatin1(flags)} << scene.chosen(), &error))
+                << fileSystem << " " << flags << ": " << error.toStdString();
+            scene.expectNothingLeft(fileSystem + " " + flags, kind);
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include "KitGeometry.h"
 #include "TCImageWindow.h"
 #include "Theme.h"
+#include "TitleBarDoubleClick.h"
 #include "TitlebarDrawing.h"
 #include "platform/UserDefaults.h"
 
@@ -80,12 +81,26 @@ void JXTitlebarView::mouseUp(int clickCount)
 {
     if (clickCount != 2)
         return;
-    if (!UserDefaults::standard().boolForKey(QStringLiteral("AppleMiniaturizeOnDoubleClick")))
-        return;
-    if (TCImageWindow *window = imageWindow())
-        window->miniaturize();
-    else
-        this->window()->showMinimized();
+    // The person's own choice for this program comes first, then the desktop's.
+    TitleBarDoubleClick::Action action = TitleBarDoubleClick::current().action;
+    if (UserDefaults::standard().boolForKey(QStringLiteral("AppleMiniaturizeOnDoubleClick")))
+        action = TitleBarDoubleClick::Action::Minimize;
+    TCImageWindow *window = imageWindow();
+    switch (action) {
+    case TitleBarDoubleClick::Action::Minimize:
+        if (window)
+            window->miniaturize();
+        else
+            this->window()->showMinimized();
+        break;
+    case TitleBarDoubleClick::Action::Zoom:
+        // A window of fixed size does not zoom (performZoom leaves it as it is).
+        if (window)
+            window->performZoom();
+        break;
+    case TitleBarDoubleClick::Action::Nothing:
+        break;
+    }
 }
 
 // Presses and releases travel on to the container, which drags the window; this view only

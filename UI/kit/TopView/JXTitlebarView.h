@@ -17,7 +17,8 @@ struct TitleTextAttributes
 
 // The title bar's face: a white bar with rounded upper corners (or whatever the window's drawing
 // block draws), and the window title when the window asks for it. A double click miniaturizes the
-// window when the user's "AppleMiniaturizeOnDoubleClick" default says so.
+// window when the user's "AppleMiniaturizeOnDoubleClick" default says so, else does what the
+// desktop's setting says (TitleBarDoubleClick).
 class JXTitlebarView : public QWidget
 {
     Q_OBJECT

@@ -26,9 +26,6 @@ void TCImageButton::setImageFromFileNormalName(const QString &normalName, const 
     m_imageNames[Hover] = hoverName;
     m_imageNames[Disabled] = disableName;
     m_normalImage = ImageLibrary::imageNamed(normalName);
-    m_activeImage = ImageLibrary::imageNamed(activeName);
-    m_hoverImage = ImageLibrary::imageNamed(hoverName);
-    m_disableImage = ImageLibrary::imageNamed(disableName);
     const QSize size = ImageLibrary::sizeOfImage(normalName);
     m_dstRect = QRectF(QPointF(0, 0), QSizeF(size));
     m_srcRect = m_dstRect;
@@ -40,17 +37,22 @@ TCImageButton::State TCImageButton::chosenState() const
 {
     if (!isEnabled())
         return Disabled;
-    if (m_isTracking)
+    // Held down by the pointer, or by Space while the button has the keyboard.
+    if (m_isTracking || isDown())
         return Active;
     if (m_isFocus)
         return Hover;
     return Normal;
 }
 
+QPixmap TCImageButton::imageFor(State state) const
+{
+    return state == Normal ? m_normalImage : ImageLibrary::imageNamed(m_imageNames[state]);
+}
+
 QPixmap TCImageButton::chosenImage() const
 {
-    const QPixmap *images[] = {&m_normalImage, &m_activeImage, &m_hoverImage, &m_disableImage};
-    return *images[chosenState()];
+    return imageFor(chosenState());
 }
 
 void TCImageButton::paintEvent(QPaintEvent *event)
@@ -100,7 +102,8 @@ void TCImageButton::mouseExited()
 
 void TCImageButton::mousePressEvent(QMouseEvent *event)
 {
-    if (isEnabled()) {
+    // Only the left button presses the button; the others never show it pressed.
+    if (isEnabled() && event->button() == Qt::LeftButton) {
         m_isTracking = true;
         repaint();
     }
@@ -110,6 +113,8 @@ void TCImageButton::mousePressEvent(QMouseEvent *event)
 void TCImageButton::mouseReleaseEvent(QMouseEvent *event)
 {
     QPushButton::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
     m_isTracking = false;
     repaint();
 }

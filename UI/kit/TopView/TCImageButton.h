@@ -29,9 +29,9 @@ public:
     // The image the current state draws; null draws nothing.
     QPixmap chosenImage() const;
     QPixmap normalImage() const { return m_normalImage; }
-    QPixmap activeImage() const { return m_activeImage; }
-    QPixmap hoverImage() const { return m_hoverImage; }
-    QPixmap disableImage() const { return m_disableImage; }
+    QPixmap activeImage() const { return imageFor(Active); }
+    QPixmap hoverImage() const { return imageFor(Hover); }
+    QPixmap disableImage() const { return imageFor(Disabled); }
     QRectF dstRect() const { return m_dstRect; }
 
     void mouseEntered();
@@ -49,12 +49,12 @@ private:
     // The four images by state, in the order they are given.
     enum State { Normal, Active, Hover, Disabled, StateCount };
     State chosenState() const;
+    // Only the normal image is needed to show the button: the others come from the library when
+    // a state first needs them.
+    QPixmap imageFor(State state) const;
 
     QString m_imageNames[StateCount];
     QPixmap m_normalImage;
-    QPixmap m_activeImage;
-    QPixmap m_hoverImage;
-    QPixmap m_disableImage;
     bool m_isTracking = false;
     bool m_isFocus = false;
     QRectF m_dstRect;

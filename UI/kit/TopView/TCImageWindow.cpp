@@ -729,23 +729,21 @@ void TCImageWindow::keyPressEvent(QKeyEvent *event)
 void TCImageWindow::beginWindowDrag(const QPointF &globalPos)
 {
     m_dragging = true;
-    m_triedSystemMove = false;
     m_dragStartGlobal = globalPos;
     m_dragStartOrigin = pos();
+    // Where the desktop can move the window itself (and on Wayland only it can), it is asked at
+    // the press: it then follows the pointer from where the press was, so no movement is lost.
+    // A zoomed window stays put, and a desktop that would not move it must not keep the press.
+    if (isMaximized() || isFullScreen())
+        m_dragging = false;
+    else if (windowHandle() && windowHandle()->startSystemMove())
+        m_dragging = false;
 }
 
 void TCImageWindow::continueWindowDrag(const QPointF &globalPos)
 {
     if (!m_dragging || isFullScreen())
         return;
-    if (!m_triedSystemMove) {
-        m_triedSystemMove = true;
-        // Where the desktop can move the window itself (and on Wayland only it can), let it.
-        if (windowHandle() && windowHandle()->startSystemMove()) {
-            m_dragging = false;
-            return;
-        }
-    }
     move(m_dragStartOrigin + (globalPos - m_dragStartGlobal).toPoint());
 }
 

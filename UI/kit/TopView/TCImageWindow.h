@@ -244,7 +244,6 @@ private:
     bool m_translucent = false;
     bool m_movableByWindowBackground = false;
     bool m_dragging = false;
-    bool m_triedSystemMove = false;
     QPointF m_dragStartGlobal;
     QPoint m_dragStartOrigin;
 };

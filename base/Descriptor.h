@@ -3,9 +3,10 @@
 #include <unistd.h>
 #include <utility>
 
-namespace srm {
+namespace base {
 
-// An owned file descriptor, closed when it goes.
+// An owned file descriptor, closed when it goes. Plain C and C++ only: the overwrite tool, which
+// links no Qt, holds its files with it as the program and its platform layer do.
 class Descriptor
 {
 public:
@@ -30,9 +31,18 @@ public:
             ::close(m_fd);
         m_fd = fd;
     }
+    // Hands the descriptor over to a new owner, which closes it.
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd = -1;
 };
 
-} // namespace srm
+// Both ends of a pipe or socket pair, each owned.
+struct DescriptorPair
+{
+    Descriptor read;
+    Descriptor write;
+};
+
+} // namespace base

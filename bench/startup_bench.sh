@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Start to first window: the application against the smallest Qt Widgets program, in the same rounds.
+#
+#   DISPLAY=:N bench/startup_bench.sh [build-dir]      (ROUNDS=15; BASELINE_APP=path to time an
+#                                                        earlier build of the application as well)
+#
+# DISPLAY must name an X server with no window manager (Xvfb :N), so that the first top-level
+# window mapped is the program's own (bench/first_window watches for it). The programs alternate
+# in an order that rotates each round; prints each round's seconds, then the medians and the
+# application's over the minimal program's, and how many shared objects each loads before main.
+set -euo pipefail
+
+build="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
+app="$(find "$build" -path '*Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/*' -type f -perm -u+x | head -n 1)"
+watch="$build/bench/first_window"
+minimal="$build/bench/minimal_window"
+[ -x "$app" ] && [ -x "$watch" ] && [ -x "$minimal" ] || { echo "build the application and the benchmarks first" >&2; exit 1; }
+[ -n "${DISPLAY:-}" ] || { echo "DISPLAY must name an X server without a window manager" >&2; exit 1; }
+rounds="${ROUNDS:-15}"
+home="$(mktemp -d)"
+trap 'rm -rf "$home"' EXIT
+export HOME="$home" XDG_RUNTIME_DIR="$home"
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
+tools=(minimal app)
+[ -n "${BASELINE_APP:-}" ] && tools+=(base)
+declare -A times=()
+row=""
+for ((round = 0; round < rounds; round++)); do
+    for ((k = 0; k < ${#tools[@]}; k++)); do
+        tool="${tools[$(((k + round) % ${#tools[@]}))]}"
+        case "$tool" in
+        minimal) t="$("$watch" "$minimal" 2>/dev/null)" ;;
+        app) t="$("$watch" "$app" 'bench*loaderflag*' 2>/dev/null)" ;;
+        base) t="$("$watch" "$BASELINE_APP" 'bench*loaderflag*' 2>/dev/null)" ;;
+        esac
+        times[$tool]+="$t "
+        row+=" $tool $t"
+    done
+    echo "round $((round + 1)):$row"
+    row=""
+done
+minimal_s="$(tr ' ' '\n' <<<"${times[minimal]}" | grep . | median)"
+line="start to first window, median of $rounds:  minimal ${minimal_s}s"
+for tool in app base; do
+    [ -n "${times[$tool]:-}" ] || continue
+    m="$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)"
+    line+="  $tool ${m}s ($tool/minimal $(ratio "$m" "$minimal_s"))"
+done
+echo "$line"
+# Every shared object loaded before main is searched at each of the start's symbol look-ups.
+objects="shared objects loaded at start:  minimal $(ldd "$minimal" | wc -l)  app $(ldd "$app" | wc -l)"
+[ -n "${BASELINE_APP:-}" ] && objects+="  base $(ldd "$BASELINE_APP" | wc -l)"
+echo "$objects"
