@@ -184,6 +184,10 @@ bool SecureEraser::erase(const std::string &path, unsigned long names)
         return false;
     }
     const int dirFd = where.folder.get();
+    // Whatever the entry is: removing a link or a folder there (a cgroup, say) changes the machine
+    // as surely as writing into a file does. Mounts are never entered, so a tree stays on this one.
+    if (const std::string reason = storage::systemFileSystem(dirFd); !reason.empty())
+        return fail(path, reason);
     m_journal.touch(dirFd);
     if (S_ISDIR(info.st_mode) && m_rootKnown && m_root.sameInode(info))
         return fail(path, "refusing to erase the root folder");

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -142,10 +143,14 @@ TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothi
     const QString swapped = writeFile(dir.filePath(QStringLiteral("swapped")));
     const QString moved = writeFile(dir.filePath(QStringLiteral("moved")));
     const QString kept = writeFile(dir.filePath(QStringLiteral("kept")));
-    const QByteArray input = nulJoined({QFile::encodeName(swapped), QFile::encodeName(moved), QFile::encodeName(kept)});
+    const QString replaced = writeFile(dir.filePath(QStringLiteral("replaced")));
+    const QByteArray input = nulJoined({QFile::encodeName(swapped), QFile::encodeName(moved), QFile::encodeName(kept),
+                                        QFile::encodeName(replaced)});
     // Between the listing and the tool's turn: a folder full of someone's files takes one name,
-    // the other file goes elsewhere.
+    // the other file goes elsewhere, and another file of the same kind is moved over the last.
     ASSERT_TRUE(QFile::rename(swapped, dir.filePath(QStringLiteral("was-swapped"))));
+    const QString someoneElses = writeFile(dir.filePath(QStringLiteral("someone-elses")), "not chosen");
+    ASSERT_EQ(::rename(QFile::encodeName(someoneElses).constData(), QFile::encodeName(replaced).constData()), 0);
     QDir().mkpath(swapped);
     const QString inFolder = writeFile(swapped + QStringLiteral("/inside"));
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
@@ -158,11 +163,14 @@ TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothi
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 1);
     const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
-    ASSERT_GE(lines.size(), 3);
+    ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("0 fail ") && lines[0].contains("changed since it was listed; left alone"))
         << lines[0].constData();
     EXPECT_TRUE(lines[1].startsWith("1 fail ") && lines[1].contains("gone")) << lines[1].constData();
     EXPECT_EQ(lines[2], "2 ok");
+    EXPECT_TRUE(lines[3].startsWith("3 fail ") && lines[3].contains("changed since it was listed; left alone"))
+        << lines[3].constData();
+    EXPECT_EQ(readFile(replaced), "not chosen");
     EXPECT_EQ(readFile(inFolder), QByteArray(100000, 'S'));
     EXPECT_EQ(readFile(elsewhere), QByteArray(100000, 'S'));
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("was-swapped"))), QByteArray(100000, 'S'));

@@ -140,6 +140,16 @@ TEST(SrmStorage, NothingOnASystemFileSystemIsOpenedForWriting)
     EXPECT_TRUE(run.errors.contains(attribute + QStringLiteral(": lies on a system file system (sysfs)")))
         << run.errors.toStdString();
     EXPECT_EQ(readFile(attribute), before);
+
+    // Links and folders there are not removed either (a link to a device, a cgroup's folder).
+    const QString link = QStringLiteral("/sys/class/net/lo");
+    if (!QFileInfo(link).isSymLink())
+        return;
+    const ToolRun linkRun = runTool({QStringLiteral("-rfsvz"), link});
+    EXPECT_EQ(linkRun.exitCode, 1);
+    EXPECT_TRUE(linkRun.errors.contains(link + QStringLiteral(": lies on a system file system (sysfs)")))
+        << linkRun.errors.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 TEST(SrmStorage, MarksComeOffOnlyTheFileBeingErasedAndGoBackWhenItFails)
