@@ -9,6 +9,8 @@
 //
 // The built bundle's resources are copied to a temporary bundle (the run's history goes there) and
 // the settings are temporary too, with the one-pass method ("-fsvrz": one random pass, then zeros).
+// With SRM_TIMES=FILE, the bundle's srm runs under /usr/bin/time, which appends the tool's own
+// seconds (elapsed, user, system) to FILE: the tool's time under the window, beside its time alone.
 
 #include "ApplicationModal.h"
 #include "BenchBundle.h"
@@ -22,17 +24,41 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
 
 namespace {
+
+// Calls back once, when the success pane or the failure pane it filters is shown.
+class PaneWatch : public QObject
+{
+public:
+    explicit PaneWatch(std::function<void(bool success)> shown) : m_shown(std::move(shown)) {}
+    QObject *success = nullptr; // the other pane it filters is the failure pane
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && m_shown) {
+            const auto shown = std::exchange(m_shown, nullptr);
+            shown(watched == success);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(bool)> m_shown;
+};
 
 // 10 folders of 10 folders of files (100 files in each inner folder while they last).
 int makeTree(const QString &root, int files)
@@ -65,26 +91,29 @@ int erase(const QString &folder)
     MainWindowController controller;
     QElapsedTimer clock;
     clock.start();
+    platform::log(QStringLiteral("drop"));
     controller.viewDragAction({folder});
+    platform::log(QStringLiteral("added"));
     if (controller.valueArr().size() != 1) {
         std::fprintf(stderr, "the folder was not added\n");
         return 1;
     }
     QString pane;
     // The erase button opens the progress window modally; "Erase Now" is pressed from its loop.
+    // The result pane is caught as it is shown, not looked for on a timer: a timer of a few
+    // milliseconds would wake the window thousands of times a run and be timed with it.
+    PaneWatch watch([&](bool success) {
+        pane = success ? QStringLiteral("success") : QStringLiteral("failure");
+        platform::log(QStringLiteral("pane"));
+        ApplicationModal::stopModal();
+    });
     QTimer::singleShot(0, [&] {
+        platform::log(QStringLiteral("erase now"));
         ShredProgressWindowController *progress = controller.shredProgessWC();
+        watch.success = progress->successBlowView();
+        watch.success->installEventFilter(&watch);
+        progress->failBlowView()->installEventFilter(&watch);
         progress->beginToDelete();
-        auto *watch = new QTimer(progress);
-        QObject::connect(watch, &QTimer::timeout, [&, progress, watch] {
-            const bool success = progress->successBlowView()->isVisible();
-            if (!success && !progress->failBlowView()->isVisible())
-                return;
-            pane = success ? QStringLiteral("success") : QStringLiteral("failure");
-            watch->stop();
-            ApplicationModal::stopModal();
-        });
-        watch->start(2);
     });
     controller.doEraserButtonClick();
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
@@ -130,7 +159,16 @@ int main(int argc, char **argv)
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    platform::setLogSink([](const QString &) {}); // no line per item in the timings
+    // No line per item in the timings; LOG=1 prints each line with the milliseconds since the
+    // program started, to see where a run's time goes.
+    static QElapsedTimer since;
+    since.start();
+    if (qEnvironmentVariableIntValue("LOG") == 1)
+        platform::setLogSink([](const QString &line) {
+            std::fprintf(stderr, "%8.1f %s\n", double(since.nsecsElapsed()) / 1e6, qPrintable(line));
+        });
+    else
+        platform::setLogSink([](const QString &) {});
     QTemporaryDir home;
     UserDefaults defaults(home.filePath(QStringLiteral("defaults.conf")));
     UserDefaults::setStandardOverride(&defaults);
@@ -141,6 +179,17 @@ int main(int argc, char **argv)
         return 1;
     }
     Bundle::setMainBundleOverride(bundle);
+    if (const QString times = qEnvironmentVariable("SRM_TIMES"); !times.isEmpty()) {
+        const QString srm = bundle + QStringLiteral("/Contents/Resources/srm");
+        QFile script(srm);
+        if (!QFile::rename(srm, srm + QStringLiteral(".timed")) || !script.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot wrap the bundle's srm\n");
+            return 1;
+        }
+        script.write("#!/bin/sh\nexec /usr/bin/time -a -o '" + QFile::encodeName(times) +
+                     "' -f '%e %U %S' \"$0.timed\" \"$@\"\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
 
     int status = 2;
     if (mode == QStringLiteral("erase"))

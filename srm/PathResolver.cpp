@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -58,6 +61,25 @@ PathResolver::Result PathResolver::resolve(const std::string &path)
         names.push_back(components[i]);
         spelled.push_back(walked);
     }
+    const std::string &last = components.back();
+    if (absolute && last != "." && last != "..") {
+        // Most paths lead straight to their folder: the kernel walks the whole way in one call and
+        // refuses every link on it, the same walk as the one below at a fraction of its calls
+        // (three per folder). Whatever stops it is looked at again one folder at a time, which
+        // says where and why.
+        std::string folderPath("/");
+        for (const std::string &name : names)
+            folderPath += name + '/';
+        open_how how{};
+        how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        result.folder = Descriptor(int(::syscall(SYS_openat2, AT_FDCWD, folderPath.c_str(), &how, sizeof how)));
+        if (result.folder.valid()) {
+            result.name = last;
+            result.outcome = Outcome::Found;
+            return result;
+        }
+    }
     base::FolderWalk walk = base::walkFolders(
         Descriptor(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC)), names, O_PATH);
     if (!walk.done) {
@@ -79,7 +101,6 @@ PathResolver::Result PathResolver::resolve(const std::string &path)
     }
     const Descriptor current = std::move(walk.folder);
 
-    const std::string &last = components.back();
     if (last == "." || last == "..") {
         const Descriptor target(::openat(current.get(), last.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         result.outcome = target.valid() && isRoot(target.get()) ? Outcome::IsRoot : Outcome::DotEntry;

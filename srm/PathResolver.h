@@ -9,8 +9,10 @@ namespace srm {
 using base::Descriptor;
 
 // Finds the folder that holds a path's last component without following a link anywhere on the
-// way: every folder is opened from "/" (or the working folder) one name at a time, and a name that
-// is a link stops the walk. What the last component is, link or not, is left to the caller.
+// way: an absolute path's folder is opened in one kernel walk that refuses every link; where that
+// fails, and for a relative path, every folder is opened from "/" (or the working folder) one name
+// at a time, and a name that is a link stops the walk with its name. What the last component is,
+// link or not, is left to the caller.
 class PathResolver
 {
 public:

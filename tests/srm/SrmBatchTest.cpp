@@ -143,9 +143,11 @@ TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothi
     const QString swapped = writeFile(dir.filePath(QStringLiteral("swapped")));
     const QString moved = writeFile(dir.filePath(QStringLiteral("moved")));
     const QString kept = writeFile(dir.filePath(QStringLiteral("kept")));
+    QDir().mkpath(dir.filePath(QStringLiteral("folder")));
+    const QString linkedAway = writeFile(dir.filePath(QStringLiteral("folder/file")));
     const QString replaced = writeFile(dir.filePath(QStringLiteral("replaced")));
     const QByteArray input = nulJoined({QFile::encodeName(swapped), QFile::encodeName(moved), QFile::encodeName(kept),
-                                        QFile::encodeName(replaced)});
+                                        QFile::encodeName(linkedAway), QFile::encodeName(replaced)});
     // Between the listing and the tool's turn: a folder full of someone's files takes one name,
     // the other file goes elsewhere, and another file of the same kind is moved over the last.
     ASSERT_TRUE(QFile::rename(swapped, dir.filePath(QStringLiteral("was-swapped"))));
@@ -155,6 +157,10 @@ TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothi
     const QString inFolder = writeFile(swapped + QStringLiteral("/inside"));
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QFile::rename(moved, elsewhere));
+    // Its folder moves and a link to it takes the folder's name: the path leads to the very file
+    // listed, but only through the link.
+    ASSERT_TRUE(QFile::rename(dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("real"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("real")), dir.filePath(QStringLiteral("folder"))));
 
     QProcess tool;
     startBatch(tool);
@@ -163,13 +169,18 @@ TEST(SrmBatch, AListedFileSwappedForAFolderOrMovedAwayBeforeItsTurnFailsAndNothi
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 1);
     const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
-    ASSERT_GE(lines.size(), 4);
+    ASSERT_GE(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith("0 fail ") && lines[0].contains("changed since it was listed; left alone"))
         << lines[0].constData();
     EXPECT_TRUE(lines[1].startsWith("1 fail ") && lines[1].contains("gone")) << lines[1].constData();
     EXPECT_EQ(lines[2], "2 ok");
-    EXPECT_TRUE(lines[3].startsWith("3 fail ") && lines[3].contains("changed since it was listed; left alone"))
+    EXPECT_TRUE(lines[3].startsWith("3 fail ") &&
+                lines[3].contains(QByteArray("goes through the link '") +
+                                  QFile::encodeName(dir.filePath(QStringLiteral("folder"))) + "'"))
         << lines[3].constData();
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("real/file"))), QByteArray(100000, 'S'));
+    EXPECT_TRUE(lines[4].startsWith("4 fail ") && lines[4].contains("changed since it was listed; left alone"))
+        << lines[4].constData();
     EXPECT_EQ(readFile(replaced), "not chosen");
     EXPECT_EQ(readFile(inFolder), QByteArray(100000, 'S'));
     EXPECT_EQ(readFile(elsewhere), QByteArray(100000, 'S'));
