@@ -143,7 +143,6 @@ TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     m_edge = new TCWindowEdge(this);
     setFocusPolicy(Qt::ClickFocus);
     raiseButtons();
-    setWindowIcon(ImageLibrary::applicationIcon());
 
     doInitialWindowSetup();
 }
@@ -681,6 +680,15 @@ void TCImageWindow::closeEvent(QCloseEvent *event)
     }
     m_delegateProxy.windowWillClose(this);
     QWidget::closeEvent(event);
+}
+
+void TCImageWindow::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+    if (!visible || m_iconGiven || !isVisible())
+        return;
+    m_iconGiven = true;
+    setWindowIcon(ImageLibrary::applicationIcon());
 }
 
 void TCImageWindow::showEvent(QShowEvent *event)

@@ -159,6 +159,10 @@ public:
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
 
+    // The application's icon is given to the window right after its first showing: its sizes are
+    // a few hundred kilobytes for the display server, which would otherwise come before the window.
+    void setVisible(bool visible) override;
+
 public slots:
     // Asks the delegate, then closes.
     void performClose();
@@ -240,6 +244,7 @@ private:
     QPointer<QWidget> m_contentView;
     QPointer<TCWindowEdge> m_edge;
     bool m_resizable = true;
+    bool m_iconGiven = false;
     bool m_miniaturizable = true;
     bool m_translucent = false;
     bool m_movableByWindowBackground = false;
