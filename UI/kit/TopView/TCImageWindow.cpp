@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
 
@@ -685,10 +686,28 @@ void TCImageWindow::closeEvent(QCloseEvent *event)
 void TCImageWindow::setVisible(bool visible)
 {
     QWidget::setVisible(visible);
-    if (!visible || m_iconGiven || !isVisible())
+    if (!visible || m_iconGiven || !windowHandle())
         return;
+    if (windowHandle()->isExposed())
+        giveIconAfterThisPicture();
+    else
+        windowHandle()->installEventFilter(this);
+}
+
+bool TCImageWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && !m_iconGiven && windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        giveIconAfterThisPicture();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCImageWindow::giveIconAfterThisPicture()
+{
     m_iconGiven = true;
-    setWindowIcon(ImageLibrary::applicationIcon());
+    // Queued: the exposure being handled is painted and sent to the screen before the loop comes to it.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(ImageLibrary::applicationIcon()); });
 }
 
 void TCImageWindow::showEvent(QShowEvent *event)

@@ -159,9 +159,11 @@ public:
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
 
-    // The application's icon is given to the window right after its first showing: its sizes are
-    // a few hundred kilobytes for the display server, which would otherwise come before the window.
+    // The application's icon is given to the window once its first picture is on the screen: its
+    // sizes are a few hundred kilobytes for the display server (several milliseconds), which would
+    // otherwise come before the window or its first picture.
     void setVisible(bool visible) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
     // Asks the delegate, then closes.
@@ -200,6 +202,7 @@ private:
     void replaceButton(QPointer<TCWindowButton> &slot, TCWindowButton *button, int type, std::function<void()> action);
     void updateWindowShape();
     void raiseButtons();
+    void giveIconAfterThisPicture();
     void updateZoomButton();
     bool pressKeyEquivalent(int key);
 
