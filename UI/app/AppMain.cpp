@@ -13,14 +13,18 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
 PowerAssertion::AssertionID assertionID = 0;
 QTimer *timer = nullptr;
 bool assertionHeld = false;
+// The inhibitor being asked for: the status and the identifier it was stored under.
+std::future<std::pair<int, PowerAssertion::AssertionID>> pendingAssertion;
 
 std::function<int(int, char **)> &loopOverride()
 {
@@ -61,12 +65,18 @@ namespace appmain {
 
 int NSApplicationMain(int argc, char *argv[])
 {
-    if (loopOverride())
+    if (loopOverride()) {
+        FinishPreventSleep();
         return loopOverride()(argc, argv);
+    }
     MyNSApplication::install();
     // The delegate shows the main window once the loop runs, and lives as long as the loop.
     VQAppDelegate delegate;
-    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    QTimer::singleShot(0, &delegate, [&delegate] {
+        delegate.applicationDidFinishLaunching();
+        // The window is on the screen; the loop handles nothing the person does before this returns.
+        FinishPreventSleep();
+    });
     return QCoreApplication::exec();
 }
 
@@ -112,9 +122,9 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
-    // Drawn while the sleep prevention waits for the bus.
+    // Both drawn and asked for on threads of their own while the first window is built.
     ImageLibrary::prepareApplicationIcon();
-    PreventSleep();
+    BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     ReleasePreventObj();
     return result;
@@ -130,11 +140,33 @@ bool KestrumRunLoader()
 
 void PreventSleep()
 {
+    BeginPreventSleep();
+    FinishPreventSleep();
+}
+
+void BeginPreventSleep()
+{
+    if (pendingAssertion.valid())
+        return;
     // Whatever the distribution's version, an inhibitor that can be had is taken; the activity
-    // reports are only for systems that offer none.
-    assertionHeld = PowerAssertion::shared().createWithName(PowerAssertion::kPreventUserIdleDisplaySleep,
-                                                            PowerAssertion::kLevelOn, appmain::kAssertionName,
-                                                            &assertionID) == PowerAssertion::kReturnSuccess;
+    // reports are only for systems that offer none. Chosen here: a test's replacement applies to
+    // the thread as well.
+    PowerAssertion *power = &PowerAssertion::shared();
+    pendingAssertion = std::async(std::launch::async, [power] {
+        PowerAssertion::AssertionID id = 0;
+        const int status = power->createWithName(PowerAssertion::kPreventUserIdleDisplaySleep,
+                                                 PowerAssertion::kLevelOn, appmain::kAssertionName, &id);
+        return std::make_pair(status, id);
+    });
+}
+
+void FinishPreventSleep()
+{
+    if (!pendingAssertion.valid())
+        return;
+    const auto [status, id] = pendingAssertion.get();
+    assertionID = id;
+    assertionHeld = status == PowerAssertion::kReturnSuccess;
     if (assertionHeld)
         return;
     PowerAssertion::shared().release(assertionID);
@@ -156,6 +188,8 @@ void PreventSleep()
 
 void ReleasePreventObj()
 {
+    // A loop that never showed the window still leaves nothing held behind.
+    FinishPreventSleep();
     if (assertionHeld) {
         PowerAssertion::shared().release(assertionID);
         assertionHeld = false;

@@ -15,7 +15,15 @@ int NullwellMain(int argc, char *argv[]);
 // Opens the outer bundle (three path components above our own); true when that worked.
 bool KestrumRunLoader();
 // Takes the idle inhibitor, or where none can be had starts the 30-second activity timer.
+// The same as BeginPreventSleep() followed at once by FinishPreventSleep().
 void PreventSleep();
+// Starts asking for the idle inhibitor on a thread of its own, so that the bus round trips overlap
+// the building of the first window. Needs the application object when one is to be used.
+void BeginPreventSleep();
+// Waits for what BeginPreventSleep() asked and, where no inhibitor was granted, starts the activity
+// timer. Does nothing when nothing is pending. The loop calls it once the main window shows and
+// before it handles any event, so nothing the person does (an erase above all) comes before it.
+void FinishPreventSleep();
 // Lets go of what PreventSleep took.
 void ReleasePreventObj();
 // The activity timer's tick: tells the desktop the user is active.

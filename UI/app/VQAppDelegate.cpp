@@ -36,46 +36,50 @@ VQAppDelegate::~VQAppDelegate()
     // The button lives in the main window's title bar, which goes with the window.
 }
 
-QAction *VQAppDelegate::addItem(QMenu *menu, const QString &title, void (VQAppDelegate::*action)(),
-                                const QKeySequence &shortcut)
+QAction *VQAppDelegate::addItem(const QString &title, void (VQAppDelegate::*action)(), const QKeySequence &shortcut)
 {
-    QAction *item = menu->addAction(title);
+    auto *item = new QAction(title, this);
     item->setShortcut(shortcut);
     item->setShortcutContext(Qt::ApplicationShortcut);
     connect(item, &QAction::triggered, this, [this, action] { (this->*action)(); });
+    m_items.append(item);
     return item;
 }
 
 void VQAppDelegate::awakeFromNib()
 {
-    m_menu = std::make_unique<QMenu>();
-    m_about = addItem(m_menu.get(), tr("About Ostrivan Nullwell"), &VQAppDelegate::aboutAction);
-    m_checkUpdate = addItem(m_menu.get(), tr("Check for Updates..."), &VQAppDelegate::checkUpdateAction,
-                            QKeySequence(Qt::CTRL | Qt::Key_U));
-    m_menu->addSeparator();
-
-    QMenu *help = m_menu->addMenu(tr("Help"));
-    m_onlineHelp = addItem(help, tr("Online Help"), &VQAppDelegate::onlineHelp, QKeySequence(Qt::Key_F1));
-    m_userGuide = addItem(help, tr("User Guide"), &VQAppDelegate::userGuideMenuAction);
-    m_supportCenter = addItem(help, tr("Support Center"), &VQAppDelegate::supportCenterAction);
-    m_Translate = addItem(help, tr("Help Translate"), &VQAppDelegate::helpTranslate);
-
-    QMenu *tools = m_menu->addMenu(tr("Tools"));
-    m_hardDriveEraser = addItem(tools, tr("Drive Eraser"), &VQAppDelegate::hardDriveEraserMenuItemAction);
-    m_line = tools->addSeparator();
-    m_tools_1 = addItem(tools, QString(), &VQAppDelegate::dataRecoveryMenuItemAction);
-    m_tools_2 = addItem(tools, QString(), &VQAppDelegate::launchpostMenuItemAction);
-
-    m_menu->addSeparator();
-    m_exit = addItem(m_menu.get(), tr("Quit Ostrivan Nullwell"), &VQAppDelegate::quitAction,
-                     QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    m_tools_1->setText(QStringLiteral("Tidyhold"));
-    m_tools_2->setText(QStringLiteral("Launchpost"));
+    m_about = addItem(tr("About Ostrivan Nullwell"), &VQAppDelegate::aboutAction);
+    m_checkUpdate = addItem(tr("Check for Updates..."), &VQAppDelegate::checkUpdateAction, QKeySequence(Qt::CTRL | Qt::Key_U));
+    m_onlineHelp = addItem(tr("Online Help"), &VQAppDelegate::onlineHelp, QKeySequence(Qt::Key_F1));
+    m_userGuide = addItem(tr("User Guide"), &VQAppDelegate::userGuideMenuAction);
+    m_supportCenter = addItem(tr("Support Center"), &VQAppDelegate::supportCenterAction);
+    m_Translate = addItem(tr("Help Translate"), &VQAppDelegate::helpTranslate);
+    m_hardDriveEraser = addItem(tr("Drive Eraser"), &VQAppDelegate::hardDriveEraserMenuItemAction);
+    m_line = new QAction(this);
+    m_line->setSeparator(true);
+    m_tools_1 = addItem(QStringLiteral("Tidyhold"), &VQAppDelegate::dataRecoveryMenuItemAction);
+    m_tools_2 = addItem(QStringLiteral("Launchpost"), &VQAppDelegate::launchpostMenuItemAction);
+    m_exit = addItem(tr("Quit Ostrivan Nullwell"), &VQAppDelegate::quitAction, QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_line->setVisible(false);
 }
 
-QList<QAction *> VQAppDelegate::allMenuActions() const
+QMenu *VQAppDelegate::applicationMenu()
+{
+    if (m_menu)
+        return m_menu.get();
+    m_menu = std::make_unique<QMenu>();
+    m_menu->addActions({m_about, m_checkUpdate});
+    m_menu->addSeparator();
+    QMenu *help = m_menu->addMenu(tr("Help"));
+    help->addActions({m_onlineHelp, m_userGuide, m_supportCenter, m_Translate});
+    QMenu *tools = m_menu->addMenu(tr("Tools"));
+    tools->addActions({m_hardDriveEraser, m_line, m_tools_1, m_tools_2});
+    m_menu->addSeparator();
+    m_menu->addAction(m_exit);
+    return m_menu.get();
+}
+
+QList<QAction *> VQAppDelegate::allMenuActions()
 {
     QList<QAction *> actions;
     const std::function<void(QMenu *)> collect = [&](QMenu *menu) {
@@ -85,7 +89,7 @@ QList<QAction *> VQAppDelegate::allMenuActions() const
                 collect(action->menu());
         }
     };
-    collect(m_menu.get());
+    collect(applicationMenu());
     return actions;
 }
 
@@ -126,14 +130,15 @@ void VQAppDelegate::installMenuButton()
     m_menuButton->setToolTip(tr("Menu"));
     m_menuButton->show();
     m_menuButton->raise();
-    QMenu *menu = m_menu.get();
     QPointer<TCImageButton> button = m_menuButton;
-    connect(m_menuButton, &QPushButton::clicked, this, [menu, button] {
-        if (button)
-            menu->popup(menuPosition(menu, button));
+    connect(m_menuButton, &QPushButton::clicked, this, [this, button] {
+        if (!button)
+            return;
+        QMenu *menu = applicationMenu();
+        menu->popup(menuPosition(menu, button));
     });
-    // The shortcuts work while the main window is active, the menu closed.
-    window->addActions(allMenuActions());
+    // The shortcuts work while the main window is active, the menu closed or never built.
+    window->addActions(m_items);
 }
 
 QPoint VQAppDelegate::menuPosition(QMenu *menu, const QWidget *button)

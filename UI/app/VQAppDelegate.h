@@ -30,7 +30,8 @@ public:
     explicit VQAppDelegate(QObject *parent = nullptr);
     ~VQAppDelegate() override;
 
-    // Builds the menu (titles of the Tools items, the hidden separator).
+    // Makes the menu's items (titles of the Tools items, the hidden separator); the menu itself is
+    // built the first time it is asked for, since the first window does not show it.
     void awakeFromNib();
     void applicationDidFinishLaunching();
     void runRootWindow();
@@ -57,7 +58,8 @@ public:
 
     MainWindowController *mainWindow() const { return m_mainWindow.get(); }
     VQCheckUpdateWindowController *checkUpdateWindow() const { return m_checkUpdateWindow.get(); }
-    QMenu *applicationMenu() const { return m_menu.get(); }
+    // The menu, built on the first call.
+    QMenu *applicationMenu();
     TCImageButton *menuButton() const { return m_menuButton; }
     QAction *about() const { return m_about; }
     QAction *checkUpdate() const { return m_checkUpdate; }
@@ -74,17 +76,19 @@ public:
     // Where the application menu opens below its title-bar button (global position).
     static QPoint menuPosition(QMenu *menu, const QWidget *button);
 
-    // Every action of the menu, submenus included (tests).
-    QList<QAction *> allMenuActions() const;
+    // Every action of the menu, submenus included (tests); builds the menu.
+    QList<QAction *> allMenuActions();
 
 private:
     void openLink(const QString &key);
     void installMenuButton();
-    QAction *addItem(QMenu *menu, const QString &title, void (VQAppDelegate::*action)(),
+    QAction *addItem(const QString &title, void (VQAppDelegate::*action)(),
                      const QKeySequence &shortcut = QKeySequence());
 
     std::unique_ptr<VQCheckUpdateWindowController> m_checkUpdateWindow;
     std::unique_ptr<QMenu> m_menu;
+    // The items that do something, in the menu's order: the window takes them for their shortcuts.
+    QList<QAction *> m_items;
     QPointer<QAction> m_about;
     QPointer<QAction> m_checkUpdate;
     QPointer<QAction> m_exit;

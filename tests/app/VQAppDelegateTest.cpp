@@ -8,17 +8,62 @@
 #include "RunWindowTestSupport.h"
 #include "TCImageWindow.h"
 #include "VQCheckUpdateWindowController.h"
+#include "common/ScopedOverride.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PowerAssertion.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTimer>
 
+#include <chrono>
+#include <future>
+
 using mainwindow::MainBundle;
 using mainwindow::RecordingWorkspace;
 
 namespace {
+
+// An inhibitor whose bus answers only once the main window has been shown (or after 5 s).
+class BusWaitingForTheWindow : public PowerAssertion
+{
+public:
+    static constexpr AssertionID kGranted = 777;
+    std::promise<void> windowShown;
+    std::shared_future<void> shown = windowShown.get_future().share();
+    bool answeredBeforeTheWindow = false;
+
+    int createWithName(const QString &, int, const QString &, AssertionID *id) override
+    {
+        if (shown.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+            answeredBeforeTheWindow = true;
+        *id = kGranted;
+        return kReturnSuccess;
+    }
+    int release(AssertionID) override { return kReturnSuccess; }
+    void updateSystemActivity(int) override {}
+};
+
+// Sees every event the application delivers, before its target does.
+class EventWatcher : public QObject
+{
+public:
+    explicit EventWatcher(std::function<void(QObject *, QEvent *)> seen)
+        : m_seen(std::move(seen))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~EventWatcher() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *target, QEvent *event) override
+    {
+        m_seen(target, event);
+        return false;
+    }
+
+private:
+    std::function<void(QObject *, QEvent *)> m_seen;
+};
 
 class AppDelegateTest : public ::testing::Test
 {
@@ -158,4 +203,32 @@ TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
     // In the program the process ends here; in this one the next test's modal loops would meet a
     // quit request that the shutdown left behind.
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+}
+
+TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWaitsForIt)
+{
+    BusWaitingForTheWindow bus;
+    testsupport::ScopedOverride power(&PowerAssertion::setSharedOverride, &bus);
+    appmain::setApplicationLoopOverride({});
+    // The first thing the loop handles after the window appears, as a click on Erase would be.
+    PowerAssertion::AssertionID heldAtFirstEvent = 0;
+    bool signalled = false;
+    EventWatcher shown([&](QObject *target, QEvent *event) {
+        if (signalled || event->type() != QEvent::Show || !qobject_cast<TCImageWindow *>(target))
+            return;
+        signalled = true;
+        bus.windowShown.set_value();
+        QTimer::singleShot(0, [&heldAtFirstEvent] {
+            heldAtFirstEvent = appmain::currentAssertionID();
+            QCoreApplication::quit();
+        });
+    });
+    BeginPreventSleep();
+    char name[] = "nullwell";
+    char *argv[] = {name, nullptr};
+    EXPECT_EQ(appmain::NSApplicationMain(1, argv), 0);
+    ReleasePreventObj();
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    EXPECT_FALSE(bus.answeredBeforeTheWindow) << "the window waited for the bus";
+    EXPECT_EQ(heldAtFirstEvent, BusWaitingForTheWindow::kGranted) << "an event came before the inhibitor";
 }

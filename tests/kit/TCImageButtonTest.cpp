@@ -1,5 +1,6 @@
 #include "ImageLibrary.h"
 #include "TCImageButton.h"
+#include "TCImageWindow.h"
 #include "VQHandButton.h"
 #include "common/TestSupport.h"
 
@@ -217,4 +218,17 @@ TEST_F(TCImageButtonTest, imagesAreReadFromDiskOncePerFile)
     ImageLibrary::clearCache();
     EXPECT_TRUE(ImageLibrary::sizeOfImage(QStringLiteral("pic")).isEmpty());
     EXPECT_TRUE(ImageLibrary::applicationIcon().isNull());
+}
+
+// The icon goes to the window once its first picture is on the screen, not before.
+TEST_F(TCImageButtonTest, windowsTakeTheApplicationIconOnceFirstShown)
+{
+    bundle.writeResource(QStringLiteral("ostrivan-nullwell.svg"), svg(64, 64, "#00ff00"));
+    ImageLibrary::prepareApplicationIcon();
+    TCImageWindow window;
+    window.show();
+    EXPECT_FALSE(window.testAttribute(Qt::WA_SetWindowIcon));
+    ASSERT_TRUE(testsupport::waitUntil([&window] { return window.testAttribute(Qt::WA_SetWindowIcon); }, 5000));
+    EXPECT_EQ(window.windowIcon().availableSizes().size(), 7);
+    EXPECT_EQ(window.windowIcon().pixmap(QSize(32, 32)).toImage().pixelColor(16, 16), QColor(Qt::green));
 }

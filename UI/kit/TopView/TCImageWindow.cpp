@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
 
@@ -143,7 +144,6 @@ TCImageWindow::TCImageWindow(const QSize &contentSize, QWidget *parent)
     m_edge = new TCWindowEdge(this);
     setFocusPolicy(Qt::ClickFocus);
     raiseButtons();
-    setWindowIcon(ImageLibrary::applicationIcon());
 
     doInitialWindowSetup();
 }
@@ -681,6 +681,33 @@ void TCImageWindow::closeEvent(QCloseEvent *event)
     }
     m_delegateProxy.windowWillClose(this);
     QWidget::closeEvent(event);
+}
+
+void TCImageWindow::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+    if (!visible || m_iconGiven || !windowHandle())
+        return;
+    if (windowHandle()->isExposed())
+        giveIconAfterThisPicture();
+    else
+        windowHandle()->installEventFilter(this);
+}
+
+bool TCImageWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && !m_iconGiven && windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        giveIconAfterThisPicture();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCImageWindow::giveIconAfterThisPicture()
+{
+    m_iconGiven = true;
+    // Queued: the exposure being handled is painted and sent to the screen before the loop comes to it.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(ImageLibrary::applicationIcon()); });
 }
 
 void TCImageWindow::showEvent(QShowEvent *event)

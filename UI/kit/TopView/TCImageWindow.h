@@ -159,6 +159,12 @@ public:
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
 
+    // The application's icon is given to the window once its first picture is on the screen: its
+    // sizes are a few hundred kilobytes for the display server (several milliseconds), which would
+    // otherwise come before the window or its first picture.
+    void setVisible(bool visible) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
     // Asks the delegate, then closes.
     void performClose();
@@ -196,6 +202,7 @@ private:
     void replaceButton(QPointer<TCWindowButton> &slot, TCWindowButton *button, int type, std::function<void()> action);
     void updateWindowShape();
     void raiseButtons();
+    void giveIconAfterThisPicture();
     void updateZoomButton();
     bool pressKeyEquivalent(int key);
 
@@ -240,6 +247,7 @@ private:
     QPointer<QWidget> m_contentView;
     QPointer<TCWindowEdge> m_edge;
     bool m_resizable = true;
+    bool m_iconGiven = false;
     bool m_miniaturizable = true;
     bool m_translucent = false;
     bool m_movableByWindowBackground = false;
