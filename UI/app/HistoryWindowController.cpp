@@ -190,9 +190,9 @@ void HistoryWindowController::getEraserHistory()
 {
     const QSet<QString> wasExpanded = expandedRunKeys();
     m_historyDic = DoDataBase::returnDoDataBase()->getAllData();
+    // Newest first: the history's keys come oldest first, ordered already.
     m_historyAllArr = m_historyDic.keys();
-    std::sort(m_historyAllArr.begin(), m_historyAllArr.end(),
-              [](const QString &first, const QString &second) { return second.compare(first) < 0; });
+    std::reverse(m_historyAllArr.begin(), m_historyAllArr.end());
     m_runRows.clear();
     m_runRows.reserve(m_historyAllArr.size());
     for (int row = 0; row < m_historyAllArr.size(); ++row)

@@ -19,10 +19,18 @@
 
 namespace {
 
-const char kSelectRuns[] = "select * from TimeBase order by Time desc";
-// Every record in one pass, a run's rows together and in the order they were written (the index
-// on Time gives this order without sorting).
-const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by Time, rowid";
+// The keys in whatever order the table holds them: the history orders them once itself.
+const char kSelectRuns[] = "select Time from TimeBase";
+// Every record in one pass over the table in the order the rows were written, which is the table's
+// own order: going through the index on Time instead would look each row up again, about twice the
+// time. The history gathers each run's rows (RunHistory::finish).
+const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by rowid";
+const char kRecordBounds[] = "select (select max(rowid) from BaseTable), "
+                             "(select page_count * page_size from pragma_page_count(), pragma_page_size())";
+// What a reservation may take at most, whatever a damaged file claims: it is address space, taken up
+// only as records fill it.
+const qint64 kMaxReservedRecords = 16 * 1024 * 1024;
+const qint64 kMaxReservedBytes = qint64(1) << 30;
 const char kSelectRecords[] = "select * from BaseTable where Time=?";
 const char kInsertRun[] = "INSERT INTO TimeBase (Time) VALUES (?);";
 const char kInsertRecord[] = "INSERT INTO BaseTable (Itmes, ErasureAlgorithm,Result,Time) VALUES (?,?,?,?);";
@@ -414,6 +422,17 @@ DoDataBase::History DoDataBase::getAllData()
     }
     // One statement for every record, its texts handed over as the store holds them: reading a
     // large history costs one pass over it, not one query and a map per record.
+    if (!history.isEmpty()) {
+        // Bounds of what is coming: no more records than the highest row number, no more text than
+        // the file holds.
+        sqlite3_stmt *bounds = nullptr;
+        if (sqlite3_prepare_v2(db, kRecordBounds, -1, &bounds, nullptr) == SQLITE_OK &&
+            sqlite3_step(bounds) == SQLITE_ROW) {
+            history.reserve(qBound<sqlite3_int64>(0, sqlite3_column_int64(bounds, 0), kMaxReservedRecords),
+                            qBound<sqlite3_int64>(0, sqlite3_column_int64(bounds, 1), kMaxReservedBytes));
+        }
+        sqlite3_finalize(bounds);
+    }
     sqlite3_stmt *records = nullptr;
     if (!history.isEmpty() && sqlite3_prepare_v2(db, kSelectAllRecords, -1, &records, nullptr) == SQLITE_OK) {
         const auto text = [records](int column) {
@@ -431,6 +450,7 @@ DoDataBase::History DoDataBase::getAllData()
     }
     sqlite3_finalize(records);
     sqlite3_close(db);
+    history.finish();
     return history;
 }
 
