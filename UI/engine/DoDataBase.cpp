@@ -278,12 +278,14 @@ QString DoDataBase::getEraserTimes() const
 sqlite3 *DoDataBase::openDatabase() const
 {
     // Never created here: a missing file is a failure to open, not a new database without tables.
+    // Each connection lives on one thread for one operation: it needs no lock of its own, which
+    // reading a large history would otherwise take and give back several times a record.
     const QString path = getDataBase();
     if (path.isEmpty())
         return nullptr;
     restrictToOwner(path);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
                         ZeroingSqliteVfs::name()) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;

@@ -3,6 +3,29 @@
 #include "DoDataBase.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <sys/mman.h>
+
+namespace {
+
+// Filling a block of tens of megabytes a page of 4 KiB at a time costs a page fault each, and the
+// faults, not the copying, are most of a large history's reading. Large pages where the system
+// gives them on request: one fault per 2 MiB. Memory is still taken only as the block fills.
+void adviseLargePages(void *start, qsizetype bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    const auto first = (reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(start) + std::uintptr_t(bytes)) & ~(kLargePage - 1);
+    if (end > first)
+        ::madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(start);
+    Q_UNUSED(bytes);
+#endif
+}
+
+} // namespace
 
 void RunHistory::addRun(const QString &key)
 {
@@ -65,6 +88,8 @@ void RunHistory::reserve(qsizetype records, qsizetype textBytes)
 {
     m_rows.reserve(records);
     m_items.reserve(textBytes);
+    adviseLargePages(m_rows.data(), m_rows.capacity() * qsizetype(sizeof(Row)));
+    adviseLargePages(m_items.data(), m_items.capacity());
 }
 
 void RunHistory::finish()
