@@ -25,6 +25,8 @@ const char kSelectRuns[] = "select Time from TimeBase";
 // own order: going through the index on Time instead would look each row up again, about twice the
 // time. The history gathers each run's rows (RunHistory::finish).
 const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by rowid";
+// No more runs than the highest row number of their table.
+const char kRunBound[] = "select max(rowid) from TimeBase";
 const char kRecordBounds[] = "select (select max(rowid) from BaseTable), "
                              "(select page_count * page_size from pragma_page_count(), pragma_page_size())";
 // What a reservation may take at most, whatever a damaged file claims: it is address space, taken up
@@ -418,6 +420,10 @@ DoDataBase::History DoDataBase::getAllData()
         return history;
     }
     {
+        sqlite3_stmt *bound = nullptr;
+        if (sqlite3_prepare_v2(db, kRunBound, -1, &bound, nullptr) == SQLITE_OK && sqlite3_step(bound) == SQLITE_ROW)
+            history.reserveRuns(qBound<sqlite3_int64>(0, sqlite3_column_int64(bound, 0), kMaxReservedRecords));
+        sqlite3_finalize(bound);
         Statement runs(db, kSelectRuns);
         while (runs.stepRow())
             history.addRun(runs.text(0));

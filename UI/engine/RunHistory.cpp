@@ -27,6 +27,13 @@ void adviseLargePages(void *start, qsizetype bytes)
 
 } // namespace
 
+void RunHistory::reserveRuns(qsizetype runs)
+{
+    m_runs.reserve(runs);
+    m_runList.reserve(runs);
+    m_keys.reserve(runs);
+}
+
 void RunHistory::addRun(const QString &key)
 {
     if (m_runs.contains(key))

@@ -20,6 +20,9 @@ public:
     using RecordList = QList<Record>;
 
     // ---- Filled by the store ----
+    // Room for about this many runs (a bound, not an exact count): the key table is then built
+    // once rather than grown and rebuilt as the runs come.
+    void reserveRuns(qsizetype runs);
     // A run key; a key given again is the same run.
     void addRun(const QString &key);
     // A record of the run under the key (raw UTF-8 texts), after the records given before it under
