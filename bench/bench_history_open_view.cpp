@@ -9,6 +9,8 @@
 //   alone  show the main window only (the program without its history);
 //   floor  step once over every record of the store with SQLite, keeping nothing.
 // Each process reports its time and its peak memory; medians of ROUNDS (default 5) are printed.
+// BASELINE=old/build/bench/bench_history_open_view adds, in the same rounds, the earlier build's
+// "open" on the same store, and the median of each round's ratio (this build / the earlier one).
 
 #include "BenchBundle.h"
 #include "BenchTiming.h"
@@ -138,38 +140,60 @@ int main(int argc, char **argv)
 
     std::printf("History pane, first opening; runs of 10 items; medians of %d rounds%s\n", rounds,
                 spinners.empty() ? "" : ", every core busy");
-    std::printf("%7s | %9s %9s | %10s %10s | %9s\n", "runs", "open ms", "floor ms", "peak MB", "alone MB",
-                "open/floor");
+    const QString baseline = qEnvironmentVariable("BASELINE");
+    if (baseline.isEmpty()) {
+        std::printf("%7s | %9s %9s | %10s %10s | %9s\n", "runs", "open ms", "floor ms", "peak MB", "alone MB",
+                    "open/floor");
+    } else {
+        std::printf("%7s | %9s %9s | %10s %10s | %9s | %9s %9s %9s\n", "runs", "open ms", "floor ms", "peak MB",
+                    "alone MB", "open/floor", "base ms", "base MB", "open/base");
+    }
     for (int runs : sizes) {
         database.fill(runs, 10);
         QFile::remove(storePath);
         QFile::copy(database.path(), storePath);
-        std::vector<double> open, openPeak, alone, floorTime;
+        std::vector<double> open, openPeak, alone, floorTime, base, basePeak, ratio;
+        QStringList modes{QStringLiteral("open"), QStringLiteral("alone"), QStringLiteral("floor")};
+        if (!baseline.isEmpty())
+            modes << QStringLiteral("base");
         for (int round = 0; round < rounds; ++round) {
-            for (const char *mode : {"open", "alone", "floor"}) {
+            // Which of this build and the earlier one goes first changes from round to round.
+            if (!baseline.isEmpty() && round > 0)
+                modes.swapItemsAt(0, 3);
+            for (const QString &name : modes) {
+                const QByteArray mode = name.toLatin1();
+                const bool isBase = mode == "base";
                 QProcess process;
-                process.start(QCoreApplication::applicationFilePath(),
-                              {QStringLiteral("child"), QString::fromLatin1(mode), bundle});
+                process.start(isBase ? baseline : QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("child"), isBase ? QStringLiteral("open") : name, bundle});
                 process.waitForFinished(-1);
                 const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
                 if (fields.size() != 2) {
-                    std::fprintf(stderr, "the %s process failed\n", mode);
+                    std::fprintf(stderr, "the %s process failed\n", mode.constData());
                     return 1;
                 }
                 const double ms = fields[0].toDouble();
                 const double mb = fields[1].toDouble() / 1024.0;
-                if (QByteArray(mode) == "open") {
+                if (mode == "open") {
                     open.push_back(ms);
                     openPeak.push_back(mb);
-                } else if (QByteArray(mode) == "alone") {
+                } else if (isBase) {
+                    base.push_back(ms);
+                    basePeak.push_back(mb);
+                } else if (mode == "alone") {
                     alone.push_back(mb);
                 } else {
                     floorTime.push_back(ms);
                 }
             }
+            if (!baseline.isEmpty())
+                ratio.push_back(open.back() / base.back());
         }
-        std::printf("%7d | %9.1f %9.1f | %10.1f %10.1f | %9.2f\n", runs, median(open), median(floorTime),
+        std::printf("%7d | %9.1f %9.1f | %10.1f %10.1f | %9.2f", runs, median(open), median(floorTime),
                     median(openPeak), median(alone), median(open) / median(floorTime));
+        if (!baseline.isEmpty())
+            std::printf(" | %9.1f %9.1f %9.2f", median(base), median(basePeak), median(ratio));
+        std::printf("\n");
         std::fflush(stdout);
     }
     for (pid_t pid : spinners) {

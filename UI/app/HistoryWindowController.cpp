@@ -186,17 +186,21 @@ QSet<QString> HistoryWindowController::expandedRunKeys() const
     return keys;
 }
 
+int HistoryWindowController::runRow(const QString &key) const
+{
+    // The runs stand newest first, in key order turned round: a search, not a table built at every reload.
+    const auto found = std::lower_bound(m_historyAllArr.cbegin(), m_historyAllArr.cend(), key,
+                                        [](const QString &run, const QString &wanted) { return wanted < run; });
+    return found != m_historyAllArr.cend() && *found == key ? int(found - m_historyAllArr.cbegin()) : -1;
+}
+
 void HistoryWindowController::getEraserHistory()
 {
     const QSet<QString> wasExpanded = expandedRunKeys();
     m_historyDic = DoDataBase::returnDoDataBase()->getAllData();
+    // Newest first: the history's keys come oldest first, ordered already.
     m_historyAllArr = m_historyDic.keys();
-    std::sort(m_historyAllArr.begin(), m_historyAllArr.end(),
-              [](const QString &first, const QString &second) { return second.compare(first) < 0; });
-    m_runRows.clear();
-    m_runRows.reserve(m_historyAllArr.size());
-    for (int row = 0; row < m_historyAllArr.size(); ++row)
-        m_runRows.insert(m_historyAllArr.at(row), row);
+    std::reverse(m_historyAllArr.begin(), m_historyAllArr.end());
 
     if (m_model)
         m_model->reload();
@@ -309,7 +313,7 @@ void HistoryWindowController::refreshSelectedRow()
     // The highlight and the icons follow the chosen row wherever reloads, new runs and opened or
     // closed runs move it, so the icons always sit on the run they act on.
     QModelIndex row;
-    const int run = m_runRows.value(m_selectedRunKey, -1);
+    const int run = runRow(m_selectedRunKey);
     if (!m_selectedRunKey.isEmpty() && run >= 0) {
         row = m_model->index(run, 0);
         if (m_selectedRecordRow >= 0)
@@ -352,7 +356,7 @@ QModelIndex HistoryWindowController::highlightedIndex() const
 {
     if (!m_model || m_selectedRunKey.isEmpty())
         return QModelIndex();
-    const int run = m_runRows.value(m_selectedRunKey, -1);
+    const int run = runRow(m_selectedRunKey);
     if (run < 0)
         return QModelIndex();
     const QModelIndex runIndex = m_model->index(run, 0);

@@ -114,6 +114,8 @@ private:
     void refreshSelectedRow();
     void scheduleSelectedRowRefresh();
     QSet<QString> expandedRunKeys() const;
+    // Where the run stands in m_historyAllArr; -1 when it is not there.
+    int runRow(const QString &key) const;
     bool outlineKeyPressed(QKeyEvent *event);
     QModelIndex highlightedIndex() const;
     void highlight(const QModelIndex &index);
@@ -121,8 +123,6 @@ private:
 
     DoDataBase::History m_historyDic;
     QStringList m_historyAllArr;
-    // Where each run stands in m_historyAllArr, so a chosen run is found at once however many there are.
-    QHash<QString, int> m_runRows;
     QPointer<VQCustomOutlineView> m_historyOutlineView;
     QPointer<CustemImageButton> m_exportButton;
     QPointer<TCImageButton> m_backHomeBack;

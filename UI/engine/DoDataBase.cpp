@@ -19,10 +19,20 @@
 
 namespace {
 
-const char kSelectRuns[] = "select * from TimeBase order by Time desc";
-// Every record in one pass, a run's rows together and in the order they were written (the index
-// on Time gives this order without sorting).
-const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by Time, rowid";
+// The keys in whatever order the table holds them: the history orders them once itself.
+const char kSelectRuns[] = "select Time from TimeBase";
+// Every record in one pass over the table in the order the rows were written, which is the table's
+// own order: going through the index on Time instead would look each row up again, about twice the
+// time. The history gathers each run's rows (RunHistory::finish).
+const char kSelectAllRecords[] = "select Time, Itmes, ErasureAlgorithm, Result from BaseTable order by rowid";
+// No more runs than the highest row number of their table.
+const char kRunBound[] = "select max(rowid) from TimeBase";
+const char kRecordBounds[] = "select (select max(rowid) from BaseTable), "
+                             "(select page_count * page_size from pragma_page_count(), pragma_page_size())";
+// What a reservation may take at most, whatever a damaged file claims: it is address space, taken up
+// only as records fill it.
+const qint64 kMaxReservedRecords = 16 * 1024 * 1024;
+const qint64 kMaxReservedBytes = qint64(1) << 30;
 const char kSelectRecords[] = "select * from BaseTable where Time=?";
 const char kInsertRun[] = "INSERT INTO TimeBase (Time) VALUES (?);";
 const char kInsertRecord[] = "INSERT INTO BaseTable (Itmes, ErasureAlgorithm,Result,Time) VALUES (?,?,?,?);";
@@ -270,12 +280,14 @@ QString DoDataBase::getEraserTimes() const
 sqlite3 *DoDataBase::openDatabase() const
 {
     // Never created here: a missing file is a failure to open, not a new database without tables.
+    // Each connection lives on one thread for one operation: it needs no lock of its own, which
+    // reading a large history would otherwise take and give back several times a record.
     const QString path = getDataBase();
     if (path.isEmpty())
         return nullptr;
     restrictToOwner(path);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
                         ZeroingSqliteVfs::name()) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
@@ -408,12 +420,27 @@ DoDataBase::History DoDataBase::getAllData()
         return history;
     }
     {
+        sqlite3_stmt *bound = nullptr;
+        if (sqlite3_prepare_v2(db, kRunBound, -1, &bound, nullptr) == SQLITE_OK && sqlite3_step(bound) == SQLITE_ROW)
+            history.reserveRuns(qBound<sqlite3_int64>(0, sqlite3_column_int64(bound, 0), kMaxReservedRecords));
+        sqlite3_finalize(bound);
         Statement runs(db, kSelectRuns);
         while (runs.stepRow())
             history.addRun(runs.text(0));
     }
     // One statement for every record, its texts handed over as the store holds them: reading a
     // large history costs one pass over it, not one query and a map per record.
+    if (!history.isEmpty()) {
+        // Bounds of what is coming: no more records than the highest row number, no more text than
+        // the file holds.
+        sqlite3_stmt *bounds = nullptr;
+        if (sqlite3_prepare_v2(db, kRecordBounds, -1, &bounds, nullptr) == SQLITE_OK &&
+            sqlite3_step(bounds) == SQLITE_ROW) {
+            history.reserve(qBound<sqlite3_int64>(0, sqlite3_column_int64(bounds, 0), kMaxReservedRecords),
+                            qBound<sqlite3_int64>(0, sqlite3_column_int64(bounds, 1), kMaxReservedBytes));
+        }
+        sqlite3_finalize(bounds);
+    }
     sqlite3_stmt *records = nullptr;
     if (!history.isEmpty() && sqlite3_prepare_v2(db, kSelectAllRecords, -1, &records, nullptr) == SQLITE_OK) {
         const auto text = [records](int column) {
@@ -431,6 +458,7 @@ DoDataBase::History DoDataBase::getAllData()
     }
     sqlite3_finalize(records);
     sqlite3_close(db);
+    history.finish();
     return history;
 }
 

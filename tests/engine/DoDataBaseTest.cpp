@@ -172,6 +172,34 @@ TEST_F(DoDataBaseTest, ReadsRunsBackWithTheHeaderRecord)
     Db(m_path).exec(QStringLiteral("insert into TimeBase values ('k'); insert into BaseTable values (NULL, 'm', NULL, 'k')"));
     EXPECT_EQ(store()->getAllData().value(QStringLiteral("k")),
               DoDataBase::RecordList{record(QString(), QStringLiteral("m"), QString())});
+
+    // Runs listed out of order and their rows mixed in the table (two programs recording at once)
+    // read back run by run, each in the order its rows were written; rows of a run that is not
+    // listed stay out.
+    const QString early = QStringLiteral("2024-06-01 11-00-00");
+    const QString late = QStringLiteral("2024-06-01 13-00-00");
+    Db(m_path).exec(QStringLiteral("insert into TimeBase values ('%1'); insert into TimeBase values ('%2');"
+                                   "insert into BaseTable values ('late 1', 'm', 'r', '%2');"
+                                   "insert into BaseTable values ('early 1', 'm', 'r', '%1');"
+                                   "insert into BaseTable values ('stray', 'm', 'r', 'unlisted');"
+                                   "insert into BaseTable values ('late 2', 'm', 'r', '%2');"
+                                   "insert into BaseTable values ('early 2', 'm', 'r', '%1');")
+                        .arg(early, late));
+    const DoDataBase::History mixed = store()->getAllData();
+    EXPECT_EQ(mixed.keys(), (QStringList{early, kNoonKey, QStringLiteral("2024-06-01 12-01-01"),
+                                         QStringLiteral("2024-06-01 12-02-02"), late, QStringLiteral("k")}));
+    const auto items = [&mixed](const QString &key) {
+        QStringList all;
+        for (const DoDataBase::Record &one : mixed.value(key))
+            all << one.value(DoDataBase::kItemsKey).toString();
+        return all;
+    };
+    EXPECT_EQ(items(late), (QStringList{QStringLiteral("late 1"), QStringLiteral("late 2")}));
+    EXPECT_EQ(items(early), (QStringList{QStringLiteral("early 1"), QStringLiteral("early 2")}));
+    EXPECT_EQ(mixed.record(early, 1).value(DoDataBase::kItemsKey).toString(), QStringLiteral("early 2"));
+    EXPECT_EQ(items(kNoonKey), (QStringList{QStringLiteral("Items"), QStringLiteral("/x")}));
+    EXPECT_FALSE(mixed.contains(QStringLiteral("unlisted")));
+    EXPECT_EQ(mixed.size(), 6);
 }
 
 TEST_F(DoDataBaseTest, RunsOfOneSecondGetKeysOfTheirOwn)
