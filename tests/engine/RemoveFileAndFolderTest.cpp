@@ -931,6 +931,32 @@ TEST_F(WorkerTest, PutOffRemovalsAreJudgedWhenDoneAndWhatStaysKeepsItsName)
         << log.lines().join('\n').toStdString();
 }
 
+// However many folders wait for put-off removals, the run holds a bounded number open: past that,
+// what waits is removed before the run goes on.
+TEST_F(WorkerTest, ManyFoldersWithPutOffRemovalsAreRemovedBeforeTheRunsEnd)
+{
+    LogCapture log;
+    srm::JournalScrub::setRemovalsPutOffEverywhere(true);
+    QDir top(m_files.filePath(QStringLiteral("top")));
+    FileObjList list;
+    for (int i = 0; i < 300; ++i) {
+        list << item(testsupport::writeFileAt(top.filePath(QStringLiteral("f%1/e").arg(i)), {}), 0);
+        list << item(top.filePath(QStringLiteral("f%1").arg(i)), 0, true);
+    }
+    RemoveFileAndFolder worker;
+    qsizetype waitingAtTheEnd = -1;
+    worker.setFlushHook([&] { waitingAtTheEnd = top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(); });
+    const bool ended = run(worker, list, 60000);
+    srm::JournalScrub::setRemovalsPutOffEverywhere(false);
+    ASSERT_TRUE(ended);
+    EXPECT_GT(waitingAtTheEnd, 0);
+    EXPECT_LT(waitingAtTheEnd, 100) << "most were removed before the end";
+    EXPECT_EQ(m_delegate.fails, 0);
+    for (const FileObjPtr &done : list)
+        ASSERT_EQ(done->failStr(), QStringLiteral("Success")) << done->url().toStdString();
+    EXPECT_TRUE(top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+}
+
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
 {
     RemoveFileAndFolder worker;
@@ -1261,28 +1287,43 @@ TEST_F(WorkerTest, NothingOnASystemFileSystemIsTouchedAndANameEndingInASlashMust
 
 TEST_F(WorkerTest, StopBetweenItemsRemovedWithoutTheToolEndsTheRunAndTheProgressMoves)
 {
-    // Enough empty files that removing them all takes far longer than one step of the worker.
-    LogCapture log; // two lines per item
-    FileObjList list;
-    for (int i = 0; i < 20000; ++i)
-        list.append(item(makeFile(QStringLiteral("many/e%1").arg(i), QByteArray()), 0));
-    RemoveFileAndFolder worker;
-    int progressBeforeStop = 0;
-    bool stopAsked = false;
-    m_delegate.onProgress = [&](float) {
-        if (stopAsked)
-            return;
-        stopAsked = true;
-        // A click: it can only arrive when the worker gives the event loop a turn.
-        QTimer::singleShot(0, [&] {
-            progressBeforeStop = int(m_delegate.progress.size());
-            worker.isCancel();
-        });
-    };
-    ASSERT_TRUE(run(worker, list, 60000));
-    ASSERT_GT(progressBeforeStop, 1);
-    EXPECT_LT(m_delegate.endItems.size(), list.size()) << "Stop was seen before the end";
-    EXPECT_LE(m_delegate.endItems.size(), progressBeforeStop + 1) << "and nothing was started after it";
-    EXPECT_TRUE(QFile::exists(list.last()->url()));
-    EXPECT_TRUE(list.last()->failStr().isEmpty());
+    // Also where removals are put off to the end of the run (XFS): Stop ends the run as soon, and
+    // what was taken up before it is removed then, with nothing left under a random name.
+    for (const bool putOff : {false, true}) {
+        SCOPED_TRACE(putOff ? "removals put off" : "removals at once");
+        srm::JournalScrub::setRemovalsPutOffEverywhere(putOff);
+        m_delegate = RecordingDelegate();
+        // Enough empty files that removing them all takes far longer than one step of the worker.
+        LogCapture log; // two lines per item
+        const QString many = QStringLiteral("many%1").arg(int(putOff));
+        FileObjList list;
+        for (int i = 0; i < 20000; ++i)
+            list.append(item(makeFile(many + QStringLiteral("/e%1").arg(i), QByteArray()), 0));
+        RemoveFileAndFolder worker;
+        int progressBeforeStop = 0;
+        bool stopAsked = false;
+        m_delegate.onProgress = [&](float) {
+            if (stopAsked)
+                return;
+            stopAsked = true;
+            // A click: it can only arrive when the worker gives the event loop a turn.
+            QTimer::singleShot(0, [&] {
+                progressBeforeStop = int(m_delegate.progress.size());
+                worker.isCancel();
+            });
+        };
+        const bool ended = run(worker, list, 60000);
+        srm::JournalScrub::setRemovalsPutOffEverywhere(false);
+        ASSERT_TRUE(ended);
+        ASSERT_GT(progressBeforeStop, 1);
+        EXPECT_LT(m_delegate.endItems.size(), list.size()) << "Stop was seen before the end";
+        EXPECT_LE(m_delegate.endItems.size(), progressBeforeStop + 1) << "and nothing was started after it";
+        EXPECT_TRUE(QFile::exists(list.last()->url()));
+        EXPECT_TRUE(list.last()->failStr().isEmpty());
+        for (const FileObjPtr &done : m_delegate.endItems)
+            ASSERT_TRUE(done->failStr() == QStringLiteral("Success") && !QFile::exists(done->url()))
+                << done->url().toStdString();
+        EXPECT_EQ(QDir(m_files.filePath(many)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                  list.size() - m_delegate.endItems.size());
+    }
 }
