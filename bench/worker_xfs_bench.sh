@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# What the worker's own removals on XFS cost: a worker run over FILES files of 4 KiB (folders of
+# What the worker's own removals on XFS cost: a worker run over FILES files of BYTES (4096; 0 makes
+# empty files, which the worker removes itself) (folders of
 # PER_FOLDER, each also holding an empty file and a link) on an XFS loop image, by this build and
 # by a baseline build, in interleaved rounds; the median of each and their ratio.
 #
@@ -15,6 +16,7 @@ build="${2:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
 files="${FILES:-2000}"
 per_folder="${PER_FOLDER:-40}"
 rounds="${ROUNDS:-5}"
+bytes="${BYTES:-4096}"
 [ "$(id -u)" -eq 0 ] || { echo "needs root" >&2; exit 1; }
 bundle_of() {
     local srm
@@ -34,7 +36,7 @@ mkfs.xfs -q -f "$work/image"
 one() { # <build> <bundle>: prints the run's milliseconds
     mount -o loop "$work/image" "$mnt"
     local out
-    out="$("$1/bench/bench_worker_run" "$mnt" "$2" "$files" "$per_folder")" || { echo "run failed: $out" >&2; umount "$mnt"; exit 1; }
+    out="$("$1/bench/bench_worker_run" "$mnt" "$2" "$files" "$per_folder" "$bytes")" || { echo "run failed: $out" >&2; umount "$mnt"; exit 1; }
     umount "$mnt"
     echo "${out%% ms*}"
 }

@@ -452,7 +452,8 @@ void RemoveFileAndFolder::onBatchChanged()
         // Files handed ahead (past a folder whose removal is put off) still need its answers.
         if (m_handed.empty())
             releaseBatch();
-        if (m_isCancel)
+        // After Stop, what the tool answered for still gets its result before the run ends.
+        if (m_isCancel && m_handed.empty())
             finishRun();
         else
             runTaskWithPath();
