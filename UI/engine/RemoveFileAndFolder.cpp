@@ -662,6 +662,10 @@ void RemoveFileAndFolder::finishRun()
     }
     m_finishing = false;
     releaseBatch();
+    // A step queued before Stop can come here again once the run's end is under way: that end,
+    // with the results of what was put off, is the only one.
+    if (!m_journals)
+        return;
     // Only the file systems this run changed are synced; their journals are cleared once. That
     // can take a second on a large journal, so it runs beside the window, and the run ends (on
     // this thread) only once it is done. The work owns what it needs: it outlives this object.

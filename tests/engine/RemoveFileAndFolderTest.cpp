@@ -1323,7 +1323,8 @@ TEST_F(WorkerTest, StopBetweenItemsRemovedWithoutTheToolEndsTheRunAndTheProgress
         EXPECT_TRUE(list.last()->failStr().isEmpty());
         for (const FileObjPtr &done : m_delegate.endItems)
             ASSERT_TRUE(done->failStr() == QStringLiteral("Success") && !QFile::exists(done->url()))
-                << done->url().toStdString();
+                << done->url().toStdString() << " " << done->failStr().toStdString();
+        EXPECT_EQ(m_delegate.ends, 1);
         EXPECT_EQ(QDir(m_files.filePath(many)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
                   list.size() - m_delegate.endItems.size());
     }
