@@ -38,6 +38,11 @@ JournalScrub::JournalScrub(Report report) : m_report(std::move(report)) {}
 JournalScrub::~JournalScrub()
 {
     for (auto &[device, fileSystem] : m_fileSystems) {
+        // Never removed (the run was abandoned): what was renamed gets its own name back.
+        for (const auto &removal : fileSystem.removals)
+            if (!removal.original.empty())
+                ::renameat2(fileSystem.folders[removal.folder], removal.name.c_str(),
+                            fileSystem.folders[removal.folder], removal.original.c_str(), RENAME_NOREPLACE);
         release(fileSystem);
         ::close(fileSystem.fd);
     }
@@ -93,7 +98,7 @@ JournalScrub::FileSystem *JournalScrub::fileSystemOf(int fd)
             ::close(fileSystem.fd);
         return nullptr;
     }
-    fileSystem.type = long(about.f_type);
+    fileSystem.type = s_putOffEverywhere ? kXfsMagic : long(about.f_type);
     return &m_fileSystems.emplace(info.st_dev, fileSystem).first->second;
 }
 
@@ -230,7 +235,24 @@ bool JournalScrub::putsRemovalsOff(int fd)
     struct statfs about
     {
     };
-    return ::fstatfs(fd, &about) == 0 && long(about.f_type) == kXfsMagic;
+    return ::fstatfs(fd, &about) == 0 && (s_putOffEverywhere || long(about.f_type) == kXfsMagic);
+}
+
+bool JournalScrub::wantsRemovalsNow() const
+{
+    for (const auto &[device, fileSystem] : m_fileSystems)
+        if (fileSystem.folders.size() >= kHeldLimit)
+            return true;
+    return false;
+}
+
+bool JournalScrub::removeDeferredNow()
+{
+    bool removed = true;
+    for (auto &[device, fileSystem] : m_fileSystems)
+        if (fileSystem.type == kXfsMagic && (!fileSystem.folders.empty() || !fileSystem.held.empty()))
+            removed = writeHomeAndRemove(fileSystem) && removed;
+    return removed;
 }
 
 bool JournalScrub::deferRemoval(int folderFd, const std::string &name)
@@ -239,13 +261,30 @@ bool JournalScrub::deferRemoval(int folderFd, const std::string &name)
     ino_t folder = 0;
     if (!fileSystem || fileSystem->type != kXfsMagic || !keepFolder(*fileSystem, folderFd, folder))
         return false;
-    fileSystem->removals.push_back({folder, name, false});
-    if (fileSystem->folders.size() >= kHeldLimit)
+    fileSystem->removals.push_back({folder, name, false, {}, {}});
+    if (fileSystem->folders.size() >= kHeldLimit && !m_removeOnlyWhenAsked)
         writeHomeAndRemove(*fileSystem);
     return true;
 }
 
 bool JournalScrub::deferFolderRemoval(int parentFd, const std::string &name, ino_t folder)
+{
+    struct stat expected
+    {
+    };
+    if (::fstatat(parentFd, name.c_str(), &expected, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(expected.st_mode) ||
+        expected.st_ino != folder)
+        return false;
+    return putOff(parentFd, name, expected, false, {});
+}
+
+bool JournalScrub::deferEntryRemoval(int parentFd, const std::string &name, const struct stat &expected, Done done)
+{
+    return putOff(parentFd, name, expected, true, std::move(done));
+}
+
+bool JournalScrub::putOff(int parentFd, const std::string &name, const struct stat &expected, bool mustRename,
+                          Done done)
 {
     FileSystem *fileSystem = m_deferRemovals ? fileSystemOf(parentFd) : nullptr;
     ino_t parent = 0;
@@ -253,10 +292,10 @@ bool JournalScrub::deferFolderRemoval(int parentFd, const std::string &name, ino
     {
     };
     if (!fileSystem || fileSystem->type != kXfsMagic ||
-        ::fstatat(parentFd, name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0 || found.st_ino != folder ||
-        !keepFolder(*fileSystem, parentFd, parent))
+        ::fstatat(parentFd, name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0 || found.st_dev != expected.st_dev ||
+        found.st_ino != expected.st_ino || !keepFolder(*fileSystem, parentFd, parent))
         return false;
-    // Renamed at random, so that the fill of the folder above covers its name as well.
+    // Renamed at random, so that the fill of the folder it is in covers its name as well.
     std::string current = name;
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string candidate = RandomStream::randomName(name.size());
@@ -267,10 +306,40 @@ bool JournalScrub::deferFolderRemoval(int parentFd, const std::string &name, ino
         if (errno != EEXIST)
             break;
     }
-    fileSystem->removals.push_back({parent, current, true});
-    if (fileSystem->folders.size() >= kHeldLimit)
+    // Not renamed, its name would stay in the folder after all: better removed now, as elsewhere.
+    if (mustRename && current == name)
+        return false;
+    fileSystem->removals.push_back({parent, current, S_ISDIR(expected.st_mode), name, std::move(done)});
+    if (fileSystem->folders.size() >= kHeldLimit && !m_removeOnlyWhenAsked)
         writeHomeAndRemove(*fileSystem);
     return true;
+}
+
+bool JournalScrub::removePutOff(FileSystem &fileSystem, const FileSystem::Removal &removal)
+{
+    const int folderFd = fileSystem.folders[removal.folder];
+    const char *what = removal.isFolder ? "folder" : "file";
+    std::string reason;
+    struct stat left
+    {
+    };
+    if (::unlinkat(folderFd, removal.name.c_str(), removal.isFolder ? AT_REMOVEDIR : 0) != 0) {
+        const int error = errno;
+        reason = error == ENOTEMPTY || error == EEXIST ? std::string("still holds entries; left in place")
+                                                       : "cannot be removed: " + base::errorText(error);
+        say(std::string("cannot remove the renamed entry of an erased ") + what + ": " + base::errorText(error));
+        // Its own name back, unless something took that name meanwhile.
+        if (!removal.original.empty() && removal.original != removal.name &&
+            ::renameat2(folderFd, removal.name.c_str(), folderFd, removal.original.c_str(), RENAME_NOREPLACE) != 0)
+            reason += " (left under the name " + removal.name + ": " + base::errorText(errno) + ")";
+    } else if (::fstatat(folderFd, removal.name.c_str(), &left, AT_SYMLINK_NOFOLLOW) == 0 ||
+               (!removal.original.empty() &&
+                ::fstatat(folderFd, removal.original.c_str(), &left, AT_SYMLINK_NOFOLLOW) == 0)) {
+        reason = "is still there after its removal";
+    }
+    if (removal.done)
+        removal.done(reason);
+    return reason.empty();
 }
 
 bool JournalScrub::writeHomeAndRemove(FileSystem &fileSystem)
@@ -279,7 +348,9 @@ bool JournalScrub::writeHomeAndRemove(FileSystem &fileSystem)
     std::map<ino_t, std::vector<std::string>> throwaways;
     for (const auto &[inode, fd] : fileSystem.folders)
         XfsScrub::fill(fd, throwaways[inode]);
-    if (XfsScrub::writeHome(fileSystem.fd)) {
+    if (s_putOffEverywhere) {
+        // Tests: nothing of the machine's own file systems is frozen.
+    } else if (XfsScrub::writeHome(fileSystem.fd)) {
         fileSystem.frozenOnce = true;
         ++m_checkpoints;
     } else if (!fileSystem.warned) {
@@ -296,14 +367,8 @@ bool JournalScrub::writeHomeAndRemove(FileSystem &fileSystem)
         for (const std::string &name : names)
             removed =
                 (::unlinkat(fileSystem.folders[inode], name.c_str(), 0) == 0 || errno == ENOENT) && removed;
-    for (const auto &removal : fileSystem.removals) {
-        if (::unlinkat(fileSystem.folders[removal.folder], removal.name.c_str(),
-                       removal.isFolder ? AT_REMOVEDIR : 0) != 0) {
-            say(std::string("cannot remove the renamed entry of an erased ") +
-                (removal.isFolder ? "folder: " : "file: ") + base::errorText(errno));
-            removed = false;
-        }
-    }
+    for (const auto &removal : fileSystem.removals)
+        removed = removePutOff(fileSystem, removal) && removed;
     release(fileSystem);
     m_removalFailed = m_removalFailed || !removed;
     return removed;

@@ -54,11 +54,33 @@ public:
     // The same for the folder name in parentFd (identity folder): it is renamed at random now and
     // removed after what was put off in it. False: remove it now.
     bool deferFolderRemoval(int parentFd, const std::string &name, ino_t folder);
-    // Whether removals may be put off to the end of the run.
-    void setRemovalsDeferred(bool deferred) { m_deferRemovals = deferred; }
+    // What became of a removal put off by deferEntryRemoval: an empty reason when the entry is gone
+    // under both its names, otherwise why not (the entry then has its own name back where it could).
+    // Called on the thread that removes what was put off.
+    using Done = std::function<void(const std::string &reason)>;
+    // The same for any entry (file, link, folder) name in parentFd that is still the one examined
+    // (expected): renamed at random now, removed (after what was put off before it) when the run
+    // ends or when asked to, and done told the outcome. False, with nothing changed: remove it now.
+    bool deferEntryRemoval(int parentFd, const std::string &name, const struct stat &expected, Done done);
+    // Whether removals may be put off to the end of the run. Where whoever puts them off must
+    // order them with removals made elsewhere (the worker, after its tool's), onlyWhenAsked keeps
+    // them until finish() or removeDeferredNow(), however many pile up: see wantsRemovalsNow().
+    void setRemovalsDeferred(bool deferred, bool onlyWhenAsked = false)
+    {
+        m_deferRemovals = deferred;
+        m_removeOnlyWhenAsked = onlyWhenAsked;
+    }
+    // Whether so many folders are kept open for put-off removals that they should be done now.
+    bool wantsRemovalsNow() const;
+    // Writes home and removes what was put off on every file system, as finish() does, without
+    // ending the run. False when a removal failed.
+    bool removeDeferredNow();
     // Whether fd's file system is one where removals are put off: a folder there can be removed
     // only once the run that erased its files has ended.
     static bool putsRemovalsOff(int fd);
+    // Tests: every file system is taken for one where removals are put off, without its freeze, so
+    // that the paths that follow can be tried on any file system and without an administrator.
+    static void setRemovalsPutOffEverywhere(bool everywhere) { s_putOffEverywhere = everywhere; }
     // The end of a run: every touched file system synced, its journal written home and, with
     // clearJournals, cleared; then none of them is held any longer. False when a file system could
     // not be synced.
@@ -87,6 +109,8 @@ private:
             ino_t folder;
             std::string name;
             bool isFolder;
+            std::string original; // the name it had before it was renamed, when known
+            Done done;
         };
         std::vector<Removal> removals;
         bool frozenOnce = false;
@@ -97,6 +121,11 @@ private:
     static void releaseHeld(FileSystem &fileSystem);
     static void release(FileSystem &fileSystem);
     bool keepFolder(FileSystem &fileSystem, int folderFd, ino_t &inode);
+    // Renames name in parentFd at random and puts its removal off; false when it cannot be put off
+    // (or, with mustRename, renamed).
+    bool putOff(int parentFd, const std::string &name, const struct stat &expected, bool mustRename, Done done);
+    // Removes one put-off entry, tells its outcome, and gives it its own name back when it stays.
+    bool removePutOff(FileSystem &fileSystem, const FileSystem::Removal &removal);
     // XFS: fills the folders, writes home, lets the held files go and removes what was put off.
     bool writeHomeAndRemove(FileSystem &fileSystem);
     Outcome checkpoint(FileSystem &fileSystem, bool clear);
@@ -107,7 +136,9 @@ private:
     int m_checkpoints = 0;
     int m_clearings = 0;
     bool m_deferRemovals = false;
+    bool m_removeOnlyWhenAsked = false;
     bool m_removalFailed = false;
+    static inline bool s_putOffEverywhere = false;
 };
 
 } // namespace srm

@@ -105,6 +105,12 @@ void RemoveFileAndFolder::benginToTraskWithArr(const FileObjList &arr)
     ++m_run;
     m_idx = 0;
     m_journals = std::make_shared<srm::JournalScrub>(logFromAnyThread);
+    // Where removed names stay in folder blocks, the worker's own removals wait for the end of the
+    // run, after its tool's (which it orders itself, see removePutOffNow).
+    m_journals->setRemovalsDeferred(true, true);
+    m_putOff = std::make_shared<PutOffList>();
+    m_removalsDue = false;
+    m_failedUnder.clear();
     if (m_allFilesArr.isEmpty()) {
         // Nothing to erase: the owner still expects every run it starts to end.
         m_idx = -1;
@@ -174,6 +180,10 @@ void RemoveFileAndFolder::processCurrentItem()
         finishRun();
         return;
     }
+    if (m_removalsDue) {
+        removePutOffNow();
+        return;
+    }
     const FileObjPtr item = m_allFilesArr.at(m_idx);
     const QString path = item->url();
 
@@ -207,6 +217,8 @@ void RemoveFileAndFolder::processCurrentItem()
                      path + QStringLiteral(" is a folder but was listed as something else; left alone"));
         else if (RootFolder::isRoot(info.st_dev, info.st_ino))
             failItem(item, path + QStringLiteral(" is the root folder; left alone"));
+        else if (putOffRemoval(item, anchored, info))
+            return;
         else if (m_pEraser && !m_pEraser->hasEnded() &&
                  srm::JournalScrub::putsRemovalsOff(anchored.folderFd()))
             awaitBatchEnd(); // the tool removes the files it erased there when it ends
@@ -224,6 +236,8 @@ void RemoveFileAndFolder::processCurrentItem()
     }
     // An empty file, a link (never its target) or a special file: nothing of its own to overwrite,
     // and a device node must never reach the tool, which would overwrite the device.
+    if (putOffRemoval(item, anchored, info))
+        return;
     m_journals->touch(anchored.folderFd());
     if (anchored.removeEntry(false)) {
         platform::log(QStringLiteral("rm file sec ") + path);
@@ -277,8 +291,9 @@ void RemoveFileAndFolder::lookAhead()
         if (!item->refusal().isEmpty())
             continue;
         if (item->isDir()) {
+            // On XFS the folder's removal is put off to the end of the run, after the tool's.
             const AnchoredPath folder(item->url());
-            if (!folder.isOpen() || srm::JournalScrub::putsRemovalsOff(folder.folderFd()))
+            if (!folder.isOpen())
                 return;
             continue;
         }
@@ -434,8 +449,11 @@ void RemoveFileAndFolder::onBatchChanged()
         if (!m_pEraser->hasEnded())
             return;
         m_awaitingBatchEnd = false;
-        releaseBatch();
-        if (m_isCancel)
+        // Files handed ahead (past a folder whose removal is put off) still need its answers.
+        if (m_handed.empty())
+            releaseBatch();
+        // After Stop, what the tool answered for still gets its result before the run ends.
+        if (m_isCancel && m_handed.empty())
             finishRun();
         else
             runTaskWithPath();
@@ -514,10 +532,73 @@ void RemoveFileAndFolder::removeFolder(const FileObjPtr &item, AnchoredPath &anc
         succeedItem(item);
 }
 
+bool RemoveFileAndFolder::putOffRemoval(const FileObjPtr &item, AnchoredPath &anchored, const struct stat &info)
+{
+    if (!srm::JournalScrub::putsRemovalsOff(anchored.folderFd()))
+        return false;
+    // A folder that keeps a failed item is not renamed: its removal is tried as it is, and fails.
+    QString path = item->url();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    if (S_ISDIR(info.st_mode) && m_failedUnder.contains(path))
+        return false;
+    m_putOff->push_back(PutOff{item});
+    srm::JournalScrub::Done done = [putOff = m_putOff, index = m_putOff->size() - 1](const std::string &reason) {
+        (*putOff)[index].reason = reason;
+    };
+    if (!m_journals->deferEntryRemoval(anchored.folderFd(), anchored.leaf(), info, std::move(done))) {
+        m_putOff->pop_back();
+        return false;
+    }
+    m_removalsDue = m_journals->wantsRemovalsNow();
+    // Its result comes once it is gone (judgePutOff).
+    m_deleteErrorArr.append(item);
+    doneErasing();
+    return true;
+}
+
+void RemoveFileAndFolder::removePutOffNow()
+{
+    // The tool removes the files it erased when it ends; the folders put off here hold them.
+    if (m_pEraser && !m_pEraser->hasEnded()) {
+        awaitBatchEnd();
+        return;
+    }
+    m_settling = true;
+    auto *watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, run = m_run] {
+        watcher->deleteLater();
+        if (run != m_run)
+            return;
+        m_settling = false;
+        m_removalsDue = false;
+        runTaskWithPath();
+    });
+    watcher->setFuture(QtConcurrent::run([journals = m_journals] { journals->removeDeferredNow(); }));
+}
+
+void RemoveFileAndFolder::judgePutOff(const PutOffList &putOff)
+{
+    for (const PutOff &entry : putOff) {
+        if (entry.reason.empty()) {
+            if (!entry.item->isDir())
+                platform::log(QStringLiteral("rm file sec ") + entry.item->url());
+            entry.item->setFailStr(kSuccess);
+        } else {
+            markFailed(entry.item, entry.item->url() + QStringLiteral(": ") + QString::fromStdString(entry.reason));
+        }
+    }
+}
+
 void RemoveFileAndFolder::markFailed(const FileObjPtr &item, const QString &reason)
 {
     if (!reason.isEmpty())
         platform::log(reason);
+    // The folders above it keep it: none of them may be renamed on its way out.
+    for (QString above = item->url(); above.lastIndexOf(QLatin1Char('/')) > 0;) {
+        above.truncate(above.lastIndexOf(QLatin1Char('/')));
+        m_failedUnder.insert(above);
+    }
     item->setFailStr(kFail);
     if (auto *d = delegate())
         d->haveFailEraser();
@@ -581,10 +662,15 @@ void RemoveFileAndFolder::finishRun()
     }
     m_finishing = false;
     releaseBatch();
+    // A step queued before Stop can come here again once the run's end is under way: that end,
+    // with the results of what was put off, is the only one.
+    if (!m_journals)
+        return;
     // Only the file systems this run changed are synced; their journals are cleared once. That
     // can take a second on a large journal, so it runs beside the window, and the run ends (on
     // this thread) only once it is done. The work owns what it needs: it outlives this object.
     std::shared_ptr<srm::JournalScrub> journals(std::move(m_journals));
+    std::shared_ptr<PutOffList> putOff(std::move(m_putOff));
     const FileObjList done = m_deleteErrorArr;
     if (!journals || journals->untouched()) {
         if (auto *d = delegate())
@@ -594,7 +680,12 @@ void RemoveFileAndFolder::finishRun()
     // Not a child: the delegate may destroy this object from the end call the watcher makes.
     auto *watcher = new QFutureWatcher<void>;
     connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
-    connect(watcher, &QFutureWatcher<void>::finished, this, [this, done] {
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, done, putOff] {
+        QPointer<RemoveFileAndFolder> self(this);
+        if (putOff)
+            judgePutOff(*putOff);
+        if (!self)
+            return;
         if (auto *d = delegate())
             d->removeObjEnd(done);
     });

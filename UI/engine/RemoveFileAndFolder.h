@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <QSet>
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -50,7 +52,11 @@ public:
 // before it has its result. An item counts as done ("Success") only when the tool said so and
 // nothing is left under its path afterwards. A folder emptied by the run stays allocated after its
 // removal until what its emptying changed has reached its home place, and the run ends by syncing,
-// and clearing the journal of, each file system it touched (see srm::JournalScrub).
+// and clearing the journal of, each file system it touched (see srm::JournalScrub). On XFS, which
+// keeps removed names in its folders' blocks, what the worker removes itself (empty files, links,
+// emptied folders) is renamed at random in its turn and removed only once the room it left is
+// filled and written home, at the end of the run (or when too many folders wait): such an item
+// gets its result then, once it is gone. A folder holding an item that failed is not renamed.
 //
 // Each file goes to the tool with the identity it was examined with and the count of its names
 // the run chose from there on: the tool erases that file or nothing, and leaves alone a file that
@@ -140,6 +146,11 @@ private:
     void settleThenRemoveFolder(const FileObjPtr &item, std::unique_ptr<AnchoredPath> anchored,
                                 const struct stat &folder);
     void removeFolder(const FileObjPtr &item, AnchoredPath &anchored);
+    // On XFS: renames the entry at random and puts its removal off (see above); false when it is
+    // to be removed now instead.
+    bool putOffRemoval(const FileObjPtr &item, AnchoredPath &anchored, const struct stat &info);
+    // Removes what was put off before the run goes on, once the tool has removed its own files.
+    void removePutOffNow();
     // Ends an item handled without a child.
     void failItem(const FileObjPtr &item, const QString &reason);
     void succeedItem(const FileObjPtr &item);
@@ -151,6 +162,21 @@ private:
     std::function<void()> m_settleHook;
     // A folder's journal is being written home on another thread; the run goes on after it.
     bool m_settling = false;
+    // Items whose removal was put off, with what became of it (empty: gone) once it was tried;
+    // written on the thread that removes them, read on this one after that thread is done.
+    struct PutOff
+    {
+        FileObjPtr item;
+        std::string reason = "was never removed";
+    };
+    using PutOffList = std::deque<PutOff>;
+    std::shared_ptr<PutOffList> m_putOff;
+    // Gives the items whose removal was put off their results.
+    void judgePutOff(const PutOffList &putOff);
+    // So many folders wait for put-off removals that they are done before the next item.
+    bool m_removalsDue = false;
+    // The folders (paths, no trailing slash) above an item that failed in this run.
+    QSet<QString> m_failedUnder;
     std::deque<Handed> m_handed;
     QString m_filePathStr;
     FileObjList m_allFilesArr;

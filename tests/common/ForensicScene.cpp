@@ -29,7 +29,7 @@ bool setAttribute(const QString &path, const char *name, const QByteArray &value
 
 } // namespace
 
-ForensicScene::ForensicScene(const QString &folder, const QString &type)
+ForensicScene::ForensicScene(const QString &folder, const QString &type, bool bareEntries)
     : m_image(type == QStringLiteral("ext4")
                   ? LoopImage(folder)
                   : LoopImage(folder, type, {QStringLiteral("-q"), QStringLiteral("-f")})),
@@ -61,6 +61,17 @@ ForensicScene::ForensicScene(const QString &folder, const QString &type)
            setAttribute(m_keptFile, "user.comment", longValue) &&
            !writeFileAt(root + QStringLiteral("/kept/") + QString::fromLatin1(m_control), "stays").isEmpty();
     m_files.prepend(m_keptFile);
+    if (bareEntries) {
+        const QString erased = m_erasedFolder + QLatin1Char('/') + QString::fromLatin1(m_name);
+        const QString kept = m_keptFile;
+        made = made && !writeFileAt(erased + QStringLiteral("-empty"), {}).isEmpty() &&
+               QFile::link(QStringLiteral("nowhere"), erased + QStringLiteral("-link")) &&
+               !writeFileAt(erased + QStringLiteral("-sub/") + QString::fromLatin1(m_name) + QStringLiteral("-inner"), {})
+                    .isEmpty() &&
+               !writeFileAt(kept + QStringLiteral("-empty"), {}).isEmpty() &&
+               QFile::link(QStringLiteral("nowhere"), kept + QStringLiteral("-link"));
+        m_keptBare = {kept + QStringLiteral("-empty"), kept + QStringLiteral("-link")};
+    }
     if (!made)
         m_error = QStringLiteral("cannot write the files and their attributes");
     else if (!m_image.remount())
@@ -75,7 +86,7 @@ QString ForensicScene::error() const
 
 QStringList ForensicScene::chosen() const
 {
-    return {m_keptFile, m_erasedFolder};
+    return QStringList{m_keptFile, m_erasedFolder} + m_keptBare;
 }
 
 QStringList ForensicScene::files() const

@@ -18,8 +18,10 @@ class ForensicScene
 {
 public:
     // The image is made at once; check ready() (error() says why not).
-    // type: "ext4" (as made for a disk) or "xfs".
-    ForensicScene(const QString &folder, const QString &type);
+    // type: "ext4" (as made for a disk) or "xfs". With bareEntries, the erased folder also holds
+    // what has nothing to overwrite (an empty file, a link, a sub-folder with an empty file in
+    // it), and an empty file and a link are chosen beside the kept file; all named with the marker.
+    ForensicScene(const QString &folder, const QString &type, bool bareEntries = false);
 
     bool ready() const { return m_ready; }
     QString error() const;
@@ -50,6 +52,7 @@ private:
     QByteArray m_control;
     QString m_erasedFolder;
     QString m_keptFile;
+    QStringList m_keptBare;
     QStringList m_files;
     QString m_error;
     bool m_ready = false;

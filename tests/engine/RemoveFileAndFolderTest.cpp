@@ -2,6 +2,7 @@
 
 #include "AnchoredPath.h"
 #include "ImmutableFlag.h"
+#include "JournalScrub.h"
 #include "ProcessRunner.h"
 
 #include "MountFixture.h"
@@ -827,7 +828,7 @@ TEST_F(WorkerTest, WhetherAFileIsGoneIsAskedOfTheFolderItWasExaminedIn)
     EXPECT_TRUE(QFile::exists(stopped[3]->url()));
 }
 
-TEST_F(WorkerTest, OnXfsTheToolIsFedNoFurtherThanAFolderThatWaitsForItsEnd)
+TEST_F(WorkerTest, OnXfsTheToolIsFedPastAFolderWhoseRemovalWaitsForTheEndOfTheRun)
 {
     if (const QString why = testsupport::LoopImage::unavailableReason(QStringLiteral("xfs")); !why.isEmpty())
         GTEST_SKIP() << why.toStdString();
@@ -841,20 +842,119 @@ TEST_F(WorkerTest, OnXfsTheToolIsFedNoFurtherThanAFolderThatWaitsForItsEnd)
     QStringList handed;
     HeldRunner *tool = nullptr;
     useHeldRunner(handed, tool);
+    const std::shared_ptr<void> plainRunners(nullptr, [](void *) { ProcessRunner::setFactory({}); });
     RemoveFileAndFolder worker;
     worker.setDelegate(&m_delegate);
     worker.benginToTraskWithArr(list);
-    EXPECT_EQ(handed, QStringList{list[0]->url()}) << "the folder goes only after this tool has ended";
+    EXPECT_EQ(handed, (QStringList{list[0]->url(), list[2]->url()})) << "one tool for the whole run";
     tool->erased(0, list[0]->url());
-    ASSERT_TRUE(waitUntil([&] { return handed.size() == 2; })) << "a new tool takes the file after it";
-    tool->erased(0, list[2]->url());
+    ASSERT_TRUE(waitUntil([&] { return !root.exists(QStringLiteral("dir")); }))
+        << "the folder is renamed in its turn";
+    EXPECT_EQ(root.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1) << "and waits under another name";
+    EXPECT_TRUE(list[1]->failStr().isEmpty()) << "its result comes once it is gone";
+    tool->erased(1, list[2]->url());
     const bool ended = waitUntil([&] { return m_delegate.ends > 0; });
     ProcessRunner::setFactory({});
     ASSERT_TRUE(ended);
     EXPECT_EQ(m_delegate.fails, 0);
     EXPECT_EQ(m_delegate.endItems, list);
-    EXPECT_FALSE(root.exists(QStringLiteral("dir")));
+    for (const FileObjPtr &done : list)
+        EXPECT_EQ(done->failStr(), QStringLiteral("Success")) << done->url().toStdString();
+    EXPECT_TRUE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     EXPECT_TRUE(image.unmount());
+}
+
+// Where removals are put off (XFS; here any file system stands in for one), what the worker
+// removes itself is renamed and removed at the end of the run, and only then gets its result. A
+// folder left holding a failed item is never renamed, and one whose put-off removal fails at the
+// end gets its own name back; both read "Fail".
+TEST_F(WorkerTest, PutOffRemovalsAreJudgedWhenDoneAndWhatStaysKeepsItsName)
+{
+    LogCapture log;
+    srm::JournalScrub::setRemovalsPutOffEverywhere(true);
+    QDir top(m_files.filePath(QStringLiteral("top")));
+    const QString empty = testsupport::writeFileAt(top.filePath(QStringLiteral("e")), {});
+    const QString link = top.filePath(QStringLiteral("l"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("e"), link));
+    const QString refused = testsupport::writeFileAt(top.filePath(QStringLiteral("sub/keep")), {});
+    const QString inOther = testsupport::writeFileAt(top.filePath(QStringLiteral("other/x")), {});
+    testsupport::writeFileAt(top.filePath(QStringLiteral("other/late")), "not listed");
+    const QString loose = makeFile(QStringLiteral("loose"), {});
+    const FileObjList list{item(empty, 0),
+                           item(link, 0),
+                           item(refused, 0),
+                           item(top.filePath(QStringLiteral("sub")), 0, true),
+                           item(inOther, 0),
+                           item(top.filePath(QStringLiteral("other")), 0, true),
+                           item(top.path(), 0, true),
+                           item(loose, 0)};
+    list[2]->setRefusal(QStringLiteral("refused for the test"));
+    const QStringList around = QDir(m_files.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    RemoveFileAndFolder worker;
+    QStringList waiting;
+    QStringList judgedEarly;
+    worker.setFlushHook([&] {
+        // Before the removals: the put-off entries wait under random names, unjudged.
+        waiting = top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        for (const FileObjPtr &entry : list)
+            if (!entry->failStr().isEmpty())
+                judgedEarly << entry->name();
+    });
+    const bool ended = run(worker, list);
+    srm::JournalScrub::setRemovalsPutOffEverywhere(false);
+    ASSERT_TRUE(ended);
+
+    EXPECT_EQ(waiting.size(), 4) << waiting.join(' ').toStdString() << ": e and l renamed, sub and other";
+    EXPECT_FALSE(waiting.contains(QStringLiteral("e")) || waiting.contains(QStringLiteral("l")));
+    EXPECT_EQ(judgedEarly, (QStringList{QStringLiteral("keep"), QStringLiteral("sub"), QStringLiteral("top")}))
+        << "only what was not put off has a result before the removals";
+    const QStringList results = [&] {
+        QStringList all;
+        for (const FileObjPtr &entry : list)
+            all << entry->name() + QLatin1Char('=') + entry->failStr();
+        return all;
+    }();
+    EXPECT_EQ(results, (QStringList{"e=Success", "l=Success", "keep=Fail", "sub=Fail", "x=Success", "other=Fail",
+                                    "top=Fail", "loose=Success"}));
+    EXPECT_EQ(m_delegate.fails, 4);
+    EXPECT_EQ(top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              (QStringList{QStringLiteral("other"), QStringLiteral("sub")}))
+        << "no random name and no throwaway left";
+    EXPECT_EQ(QDir(top.filePath(QStringLiteral("other"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("late")});
+    EXPECT_TRUE(QFile::exists(refused));
+    EXPECT_EQ(QDir(m_files.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), around.size() - 1)
+        << "the loose file is gone from the folder that stays, and nothing else";
+    EXPECT_TRUE(toolCalls().isEmpty()) << "nothing here reaches the tool";
+    EXPECT_TRUE(log.contains(top.filePath(QStringLiteral("other")) + QStringLiteral(": still holds entries")))
+        << log.lines().join('\n').toStdString();
+}
+
+// However many folders wait for put-off removals, the run holds a bounded number open: past that,
+// what waits is removed before the run goes on.
+TEST_F(WorkerTest, ManyFoldersWithPutOffRemovalsAreRemovedBeforeTheRunsEnd)
+{
+    LogCapture log;
+    srm::JournalScrub::setRemovalsPutOffEverywhere(true);
+    QDir top(m_files.filePath(QStringLiteral("top")));
+    FileObjList list;
+    for (int i = 0; i < 300; ++i) {
+        list << item(testsupport::writeFileAt(top.filePath(QStringLiteral("f%1/e").arg(i)), {}), 0);
+        list << item(top.filePath(QStringLiteral("f%1").arg(i)), 0, true);
+    }
+    RemoveFileAndFolder worker;
+    qsizetype waitingAtTheEnd = -1;
+    worker.setFlushHook([&] { waitingAtTheEnd = top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(); });
+    const bool ended = run(worker, list, 60000);
+    srm::JournalScrub::setRemovalsPutOffEverywhere(false);
+    ASSERT_TRUE(ended);
+    EXPECT_GT(waitingAtTheEnd, 0);
+    EXPECT_LT(waitingAtTheEnd, 100) << "most were removed before the end";
+    EXPECT_EQ(m_delegate.fails, 0);
+    for (const FileObjPtr &done : list)
+        ASSERT_EQ(done->failStr(), QStringLiteral("Success")) << done->url().toStdString();
+    EXPECT_TRUE(top.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
 }
 
 TEST_F(WorkerTest, EmptyListEndsAtOnceWithAnEmptyArray)
@@ -1187,28 +1287,45 @@ TEST_F(WorkerTest, NothingOnASystemFileSystemIsTouchedAndANameEndingInASlashMust
 
 TEST_F(WorkerTest, StopBetweenItemsRemovedWithoutTheToolEndsTheRunAndTheProgressMoves)
 {
-    // Enough empty files that removing them all takes far longer than one step of the worker.
-    LogCapture log; // two lines per item
-    FileObjList list;
-    for (int i = 0; i < 20000; ++i)
-        list.append(item(makeFile(QStringLiteral("many/e%1").arg(i), QByteArray()), 0));
-    RemoveFileAndFolder worker;
-    int progressBeforeStop = 0;
-    bool stopAsked = false;
-    m_delegate.onProgress = [&](float) {
-        if (stopAsked)
-            return;
-        stopAsked = true;
-        // A click: it can only arrive when the worker gives the event loop a turn.
-        QTimer::singleShot(0, [&] {
-            progressBeforeStop = int(m_delegate.progress.size());
-            worker.isCancel();
-        });
-    };
-    ASSERT_TRUE(run(worker, list, 60000));
-    ASSERT_GT(progressBeforeStop, 1);
-    EXPECT_LT(m_delegate.endItems.size(), list.size()) << "Stop was seen before the end";
-    EXPECT_LE(m_delegate.endItems.size(), progressBeforeStop + 1) << "and nothing was started after it";
-    EXPECT_TRUE(QFile::exists(list.last()->url()));
-    EXPECT_TRUE(list.last()->failStr().isEmpty());
+    // Also where removals are put off to the end of the run (XFS): Stop ends the run as soon, and
+    // what was taken up before it is removed then, with nothing left under a random name.
+    for (const bool putOff : {false, true}) {
+        SCOPED_TRACE(putOff ? "removals put off" : "removals at once");
+        srm::JournalScrub::setRemovalsPutOffEverywhere(putOff);
+        m_delegate = RecordingDelegate();
+        // Enough empty files that removing them all takes far longer than one step of the worker.
+        LogCapture log; // two lines per item
+        const QString many = QStringLiteral("many%1").arg(int(putOff));
+        FileObjList list;
+        // (Renamed on their way, these take several times as long each.)
+        for (int i = 0, count = putOff ? 5000 : 20000; i < count; ++i)
+            list.append(item(makeFile(many + QStringLiteral("/e%1").arg(i), QByteArray()), 0));
+        RemoveFileAndFolder worker;
+        int progressBeforeStop = 0;
+        bool stopAsked = false;
+        m_delegate.onProgress = [&](float) {
+            if (stopAsked)
+                return;
+            stopAsked = true;
+            // A click: it can only arrive when the worker gives the event loop a turn.
+            QTimer::singleShot(0, [&] {
+                progressBeforeStop = int(m_delegate.progress.size());
+                worker.isCancel();
+            });
+        };
+        const bool ended = run(worker, list, 60000);
+        srm::JournalScrub::setRemovalsPutOffEverywhere(false);
+        ASSERT_TRUE(ended);
+        ASSERT_GT(progressBeforeStop, 1);
+        EXPECT_LT(m_delegate.endItems.size(), list.size()) << "Stop was seen before the end";
+        EXPECT_LE(m_delegate.endItems.size(), progressBeforeStop + 1) << "and nothing was started after it";
+        EXPECT_TRUE(QFile::exists(list.last()->url()));
+        EXPECT_TRUE(list.last()->failStr().isEmpty());
+        for (const FileObjPtr &done : m_delegate.endItems)
+            ASSERT_TRUE(done->failStr() == QStringLiteral("Success") && !QFile::exists(done->url()))
+                << done->url().toStdString() << " " << done->failStr().toStdString();
+        EXPECT_EQ(m_delegate.ends, 1);
+        EXPECT_EQ(QDir(m_files.filePath(many)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                  list.size() - m_delegate.endItems.size());
+    }
 }

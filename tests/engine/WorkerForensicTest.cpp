@@ -1,7 +1,9 @@
-// What a run of the erasure worker leaves on the device, with the real tool: a folder of 40 files
-// erased whole and a file erased from a folder that stays, searched for on the raw image afterwards
-// (content, names, attribute values; inside the journal and out). Needs root and loop devices.
+// What a run of the erasure worker leaves on the device, with the real tool: a folder of 40 files,
+// an empty file, a link and a sub-folder erased whole, and a file, an empty file and a link erased
+// from a folder that stays, searched for on the raw image afterwards (content, names, attribute
+// values; inside the journal and out). Needs root and loop devices.
 #include "RemoveFileAndFolder.h"
+#include "WorkListBuilder.h"
 
 #include "common/ForensicScene.h"
 #include "common/TestSupport.h"
@@ -24,13 +26,14 @@ struct EndDelegate : RemoveFileAndFolderDelegate
     void removeObjEnd(const FileObjList &) override { ++ends; }
 };
 
-FileObjPtr item(const QString &path, bool isDir)
+FileObjPtr item(const QString &path)
 {
+    const QFileInfo info(path);
     auto obj = std::make_shared<FileObj>();
     obj->setUrl(path);
-    obj->setName(QFileInfo(path).fileName());
-    obj->setSize(isDir ? 0 : QFileInfo(path).size());
-    obj->setIsDir(isDir);
+    obj->setName(info.fileName());
+    obj->setSize(info.isDir() ? 0 : info.size());
+    obj->setIsDir(info.isDir() && !info.isSymLink());
     obj->setIsSelect(true);
     return obj;
 }
@@ -54,12 +57,13 @@ TEST(WorkerForensic, ARunLeavesNoContentNameOrAttributeValueOfWhatItErased)
         for (const int times : {1, 3, 7, 35}) {
             UserDefaults::standard().setObject(times, QStringLiteral("EraserTimes"));
             QTemporaryDir folder;
-            ForensicScene scene(folder.path(), kind);
+            ForensicScene scene(folder.path(), kind, true);
             ASSERT_TRUE(scene.ready()) << fileSystem << ": " << scene.error().toStdString();
-            FileObjList list;
-            for (const QString &path : scene.files())
-                list << item(path, false);
-            list << item(scene.erasedFolder(), true);
+            FileObjList chosen;
+            for (const QString &path : scene.chosen())
+                chosen << item(path);
+            const FileObjList list = WorkListBuilder().build(chosen);
+            ASSERT_EQ(list.size(), 48) << "the folder: 40 files, 2 entries, a sub-folder and its file; 3 beside";
             EndDelegate delegate;
             RemoveFileAndFolder worker;
             worker.setDelegate(&delegate);
