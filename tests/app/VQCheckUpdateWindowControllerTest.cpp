@@ -447,7 +447,9 @@ TEST(VQCheckUpdateWindowController, HostileAnswersNeverStallTheWindow)
         EventLoopGapMeter meter;
         ASSERT_TRUE(testsupport::waitUntil([&] { return !controller.isCheckRunning(); }, 60000));
         QTest::qWait(200); // the notes are laid out and painted
-        EXPECT_LT(meter.longestMs(), 100) << "the window stopped answering";
+        // Laying every note out froze the window for seconds; a loaded machine alone can hold a
+        // turn back for a tenth of one, so only a stall well beyond that counts.
+        EXPECT_LT(meter.longestMs(), 1000) << "the window stopped answering";
         EXPECT_EQ(controller.currentPane(), Pane::HaveUpdate);
         const QStringList texts = noteTexts(controller);
         if (list.size() > 100) {
