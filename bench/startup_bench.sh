@@ -8,6 +8,8 @@
 # window mapped is the program's own (bench/first_window watches for it). The programs alternate
 # in an order that rotates each round; prints each round's seconds, then the medians and the
 # application's over the minimal program's, and how many shared objects each loads before main.
+# "text" is the minimal program with one line of text in its window: the fonts' set-up that any
+# window showing words pays, which the empty window does not.
 set -euo pipefail
 
 build="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
@@ -23,7 +25,7 @@ export HOME="$home" XDG_RUNTIME_DIR="$home"
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
-tools=(minimal app)
+tools=(minimal text app)
 [ -n "${BASELINE_APP:-}" ] && tools+=(base)
 declare -A times=()
 row=""
@@ -32,6 +34,7 @@ for ((round = 0; round < rounds; round++)); do
         tool="${tools[$(((k + round) % ${#tools[@]}))]}"
         case "$tool" in
         minimal) t="$("$watch" "$minimal" 2>/dev/null)" ;;
+        text) t="$("$watch" "$minimal" --text 2>/dev/null)" ;;
         app) t="$("$watch" "$app" 'bench*loaderflag*' 2>/dev/null)" ;;
         base) t="$("$watch" "$BASELINE_APP" 'bench*loaderflag*' 2>/dev/null)" ;;
         esac
@@ -43,7 +46,7 @@ for ((round = 0; round < rounds; round++)); do
 done
 minimal_s="$(tr ' ' '\n' <<<"${times[minimal]}" | grep . | median)"
 line="start to first window, median of $rounds:  minimal ${minimal_s}s"
-for tool in app base; do
+for tool in text app base; do
     [ -n "${times[$tool]:-}" ] || continue
     m="$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)"
     line+="  $tool ${m}s ($tool/minimal $(ratio "$m" "$minimal_s"))"
