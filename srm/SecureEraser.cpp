@@ -126,63 +126,65 @@ bool SecureEraser::failErrno(const std::string &display, const std::string &what
     return fail(display, what + ": " + base::errorText(error));
 }
 
-SecureEraser::Found SecureEraser::examinePath(const std::string &path, PathResolver::Result &where,
-                                              FileIdentity &container, struct stat &info)
+bool SecureEraser::examinePath(const std::string &path, bool listed, Examined &entry, bool &answer)
 {
+    PathResolver::Result &where = entry.where;
+    answer = false;
+    const auto missing = [&] {
+        if (listed)
+            fail(path, "is gone since it was listed (moved or removed); not erased");
+        else
+            answer = m_options.force || failErrno(path, "cannot examine", ENOENT);
+        return false;
+    };
     m_failed = false;
     m_failedEntry.clear();
     m_failureReason.clear();
     if (path.empty()) {
         fail("''", "no such file or folder");
-        return Found::Failed;
+        return false;
     }
     where = PathResolver::resolve(path);
     switch (where.outcome) {
     case PathResolver::Outcome::Found:
         break;
     case PathResolver::Outcome::Missing:
-        return Found::Missing;
+        return missing();
     case PathResolver::Outcome::ThroughLink:
         fail(path, "goes through the link '" + where.link + "'; refused");
-        return Found::Failed;
+        return false;
     case PathResolver::Outcome::IsRoot:
         fail(path, "refusing to erase the root folder");
-        return Found::Failed;
+        return false;
     case PathResolver::Outcome::DotEntry:
         fail(path, "refusing to erase '.' or '..'");
-        return Found::Failed;
+        return false;
     case PathResolver::Outcome::Failed:
         failErrno(path, "cannot open its folder", where.error);
-        return Found::Failed;
+        return false;
     }
-    if (!FileIdentity::of(where.folder.get(), container)) {
+    if (!FileIdentity::of(where.folder.get(), entry.container)) {
         failErrno(path, "cannot examine its folder", errno);
-        return Found::Failed;
+        return false;
     }
-    if (::fstatat(where.folder.get(), where.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-        return Found::Entry;
+    if (::fstatat(where.folder.get(), where.name.c_str(), &entry.info, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
     if (errno == ENOENT)
-        return Found::Missing;
+        return missing();
     failErrno(path, "cannot examine", errno);
-    return Found::Failed;
+    return false;
 }
 
 bool SecureEraser::erase(const std::string &path, unsigned long names)
 {
     m_changedText = "changed while being opened; left alone";
-    PathResolver::Result where;
-    FileIdentity container;
-    struct stat info
-    {
-    };
-    switch (examinePath(path, where, container, info)) {
-    case Found::Entry:
-        break;
-    case Found::Missing:
-        return m_options.force || failErrno(path, "cannot examine", ENOENT);
-    case Found::Failed:
-        return false;
-    }
+    Examined entry;
+    bool answer = false;
+    if (!examinePath(path, false, entry, answer))
+        return answer;
+    const struct stat &info = entry.info;
+    const FileIdentity &container = entry.container;
+    const PathResolver::Result &where = entry.where;
     const int dirFd = where.folder.get();
     // Whatever the entry is: removing a link or a folder there (a cgroup, say) changes the machine
     // as surely as writing into a file does. Mounts are never entered, so a tree stays on this one.
@@ -210,27 +212,20 @@ bool SecureEraser::erase(const std::string &path, unsigned long names)
 bool SecureEraser::eraseListed(const std::string &path, const Listed &listed)
 {
     m_changedText = "changed since it was listed; left alone";
-    PathResolver::Result where;
-    FileIdentity container;
-    struct stat info
-    {
-    };
-    switch (examinePath(path, where, container, info)) {
-    case Found::Entry:
-        break;
-    case Found::Missing:
-        return fail(path, "is gone since it was listed (moved or removed); not erased");
-    case Found::Failed:
-        return false;
-    }
-    const int dirFd = where.folder.get();
+    Examined entry;
+    bool answer = false;
+    if (!examinePath(path, true, entry, answer))
+        return answer;
+    const struct stat &info = entry.info;
+    const int dirFd = entry.where.folder.get();
     m_journal.touch(dirFd);
     if (path.back() == '/')
         return fail(path, "not a folder; left alone");
     if (!S_ISREG(info.st_mode) || info.st_dev != listed.device || info.st_ino != listed.inode)
         return fail(path, m_changedText);
     m_chosenNames = std::max(listed.names, 1ul);
-    return eraseRegularFile(dirFd, container, where.name, info, path) && folderChanged(dirFd, container, path);
+    return eraseRegularFile(dirFd, entry.container, entry.where.name, info, path) &&
+           folderChanged(dirFd, entry.container, path);
 }
 
 bool SecureEraser::eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,

@@ -66,11 +66,19 @@ public:
     const std::string &failureReason() const { return m_failureReason; }
 
 private:
-    enum class Found { Entry, Missing, Failed };
-    // Opens the folder holding the path and examines the entry (never following it); Failed is
-    // reported, Missing (the entry or a folder on its way) is left to the caller.
-    Found examinePath(const std::string &path, PathResolver::Result &where, FileIdentity &container,
-                      struct stat &info);
+    // The entry a path names, as examined where it stands (never followed).
+    struct Examined
+    {
+        PathResolver::Result where;
+        FileIdentity container;
+        struct stat info
+        {
+        };
+    };
+    // Opens the folder holding the path and examines the entry. False when there is no entry to
+    // erase, with the erase's answer in answer: a failure is reported; a missing entry (or a
+    // folder on its way) is fine under -f for a path given by hand, never for a listed one.
+    bool examinePath(const std::string &path, bool listed, Examined &entry, bool &answer);
     bool eraseNonFolder(int dirFd, const FileIdentity &container, const std::string &name,
                         const struct stat &info, const std::string &display);
     bool eraseRegularFile(int dirFd, const FileIdentity &container, const std::string &name,
