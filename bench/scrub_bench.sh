@@ -10,13 +10,16 @@
 # long attribute value (a block of its own); it is unmounted and mounted again so that everything
 # is home, as for files that have been on the disk a while. Then one `srm -fsvrz -r` erases all the
 # folders (a run), by this build and by the baseline in turn; the best of ROUNDS is kept.
-# Also shown: the journal's end-of-run clearing alone (one request, timed on a filled journal), the
-# bytes the run wrote to the device (the journal is written at most once whatever its size), and
-# the time this disk takes to write as many zeros as the journal holds: a loop device clears a
-# journal by punching a hole in its image, which a real disk without a zeroing command cannot.
+# Also shown: what the scrubbing's journal requests take inside this build's run (one more round
+# under strace, which sees only those requests: the end-of-run clearing, and every request, as a
+# share of the run's best time), the same clearing request on a journal the tool before had just
+# filled (it first has to write home all that run left in the journal), the bytes the run wrote to
+# the device (the journal is written at most once whatever its size), and the time this disk takes
+# to write as many zeros as the journal holds: a loop device clears a journal by punching a hole in
+# its image, which a real disk without a zeroing command cannot.
 # FS=xfs measures XFS instead (its default log; the clearing lines do not apply there): the room of
 # removed entries filled with throwaway names and one freeze and thaw per run.
-# Needs root (loop devices, the journal request).
+# Needs root (loop devices, the journal request) and strace.
 set -euo pipefail
 
 build="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
@@ -114,7 +117,18 @@ for journal in ${JOURNALS:-128 1024}; do
             "$written_new"
         continue
     fi
-    # The clearing alone, on a journal that a run has just filled.
+    # The journal requests inside this build's run: the last one clears the journal.
+    mount -o loop "$image" "$mnt"
+    populate
+    umount "$mnt"
+    mount -o loop "$image" "$mnt"
+    strace --seccomp-bpf -f -T -e trace=ioctl -o "$work/requests" "$srm" -fsrz "$mnt/tree"
+    umount "$mnt"
+    grep -F ', 0x2b, ' "$work/requests" | sed 's/.*<\([0-9.]*\)>$/\1/' >"$work/request-times"
+    requests=$(wc -l <"$work/request-times")
+    requests_s=$(awk '{ s += $1 } END { print s + 0 }' "$work/request-times")
+    in_run_s=$(tail -n 1 "$work/request-times")
+    # The same clearing on a journal the tool before has just filled.
     mount -o loop "$image" "$mnt"
     populate
     "$base/srm-base" -fsrz "$mnt/tree"
@@ -132,6 +146,8 @@ for journal in ${JOURNALS:-128 1024}; do
         "$journal" "$best_new" "$best_base" "$(calc "$best_new / $best_base")" \
         "$(calc "($best_new / $best_base - 1) * 100")" "$(calc "($best_new - $best_base) * 1000 / $files")" \
         "$written_new"
-    printf '                  clearing alone %.3f s; writing %d MiB of zeros on this disk %.2f s (%.1f%% of the run before)\n' \
+    printf '                  in the run: clearing %.3f s (%.1f%% of the run), %d journal request(s) %.3f s (%.1f%%)\n' \
+        "$in_run_s" "$(calc "$in_run_s / $best_new * 100")" "$requests" "$requests_s" "$(calc "$requests_s / $best_new * 100")"
+    printf '                  clearing a journal the tool before filled %.3f s; writing %d MiB of zeros on this disk %.2f s (%.1f%% of the run before)\n' \
         "$clear_s" "$journal" "$zeros_s" "$(calc "$zeros_s / $best_base * 100")"
 done
