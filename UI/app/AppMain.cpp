@@ -1,6 +1,7 @@
 #include "AppMain.h"
 
 #include "CallerSession.h"
+#include "FontWarmUp.h"
 #include "ImageLibrary.h"
 #include "MyNSApplication.h"
 #include "VQAppDelegate.h"
@@ -76,6 +77,9 @@ int NSApplicationMain(int argc, char *argv[])
         delegate.applicationDidFinishLaunching();
         // The window is on the screen; the loop handles nothing the person does before this returns.
         FinishPreventSleep();
+        // Nor paints before the fonts are in: its text then draws with the configuration loaded
+        // beside the window's construction, never with a second one loaded beside it.
+        FontWarmUp::finish();
     });
     return QCoreApplication::exec();
 }
@@ -122,10 +126,13 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
-    // Both drawn and asked for on threads of their own while the first window is built.
+    // Drawn, loaded and asked for on threads of their own while the first window is built.
     ImageLibrary::prepareApplicationIcon();
+    FontWarmUp::begin();
     BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
+    // Before the application object goes: its font database destroys the configuration.
+    FontWarmUp::finish();
     ReleasePreventObj();
     return result;
 }

@@ -2,6 +2,7 @@
 // inhibitor and the application loop replaced.
 #include "AppMain.h"
 
+#include "FontWarmUp.h"
 #include "VQPublicUtilities.h"
 #include "common/TestSupport.h"
 #include "common/ScopedOverride.h"
@@ -15,7 +16,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -125,6 +130,27 @@ TEST_F(StartUp, LanguageArgumentRunsWithTheInhibitorHeldForTheLoop)
     ASSERT_EQ(m_power.released.size(), 1u);
     EXPECT_EQ(m_power.released[0], appmain::currentAssertionID());
     EXPECT_EQ(m_power.held, 0);
+}
+
+TEST_F(StartUp, FontsLoadBesideTheLoopAndAreInBeforeTheStartEnds)
+{
+    // A load that lasts until the loop runs and then some: the application object, whose font
+    // database destroys the configuration, must not go while it still runs.
+    std::promise<void> loopRan;
+    std::shared_future<void> ran = loopRan.get_future().share();
+    std::atomic<bool> waitedForByTheLoop = false;
+    std::atomic<bool> loaded = false;
+    testsupport::ScopedOverride fonts(&FontWarmUp::setWorkOverride, std::function<void()>([&] {
+        if (ran.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+            waitedForByTheLoop = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        loaded = true;
+    }));
+    m_insideLoop = [&] { loopRan.set_value(); };
+
+    EXPECT_EQ(start({"main", "en"}), 7);
+    EXPECT_TRUE(loaded) << "the start ended with the fonts still loading";
+    EXPECT_FALSE(waitedForByTheLoop);
 }
 
 TEST_F(StartUp, AnyNonEmptyArgumentRuns)

@@ -3,6 +3,7 @@
 #include "VQAppDelegate.h"
 
 #include "AppMain.h"
+#include "FontWarmUp.h"
 #include "MainWindowController.h"
 #include "MainWindowTestSupport.h"
 #include "RunWindowTestSupport.h"
@@ -17,8 +18,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <thread>
 
 using mainwindow::MainBundle;
 using mainwindow::RecordingWorkspace;
@@ -205,30 +208,46 @@ TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
 }
 
-TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWaitsForIt)
+TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndFontsLoadAndTheLoopWaitsForBoth)
 {
     BusWaitingForTheWindow bus;
     testsupport::ScopedOverride power(&PowerAssertion::setSharedOverride, &bus);
     appmain::setApplicationLoopOverride({});
-    // The first thing the loop handles after the window appears, as a click on Erase would be.
+    // Fonts that take a while yet after the window appears, as on a first start with cold caches.
+    std::atomic<bool> fontsLoadedBeforeTheWindow = false;
+    std::atomic<bool> fontsLoaded = false;
+    testsupport::ScopedOverride fonts(&FontWarmUp::setWorkOverride, std::function<void()>([&] {
+        if (bus.shown.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+            fontsLoadedBeforeTheWindow = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        fontsLoaded = true;
+    }));
+    // The first thing the loop handles after the window appears, as a click on Erase or the
+    // window's first picture would be.
     PowerAssertion::AssertionID heldAtFirstEvent = 0;
+    bool fontsAtFirstEvent = false;
     bool signalled = false;
     EventWatcher shown([&](QObject *target, QEvent *event) {
         if (signalled || event->type() != QEvent::Show || !qobject_cast<TCImageWindow *>(target))
             return;
         signalled = true;
         bus.windowShown.set_value();
-        QTimer::singleShot(0, [&heldAtFirstEvent] {
+        QTimer::singleShot(0, [&] {
             heldAtFirstEvent = appmain::currentAssertionID();
+            fontsAtFirstEvent = fontsLoaded;
             QCoreApplication::quit();
         });
     });
+    FontWarmUp::begin();
     BeginPreventSleep();
     char name[] = "nullwell";
     char *argv[] = {name, nullptr};
     EXPECT_EQ(appmain::NSApplicationMain(1, argv), 0);
+    FontWarmUp::finish();
     ReleasePreventObj();
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
     EXPECT_FALSE(bus.answeredBeforeTheWindow) << "the window waited for the bus";
     EXPECT_EQ(heldAtFirstEvent, BusWaitingForTheWindow::kGranted) << "an event came before the inhibitor";
+    EXPECT_FALSE(fontsLoadedBeforeTheWindow) << "the window waited for the fonts";
+    EXPECT_TRUE(fontsAtFirstEvent) << "the loop went on while a second font configuration could be loaded";
 }
