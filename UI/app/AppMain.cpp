@@ -3,6 +3,7 @@
 #include "CallerSession.h"
 #include "FontWarmUp.h"
 #include "ImageLibrary.h"
+#include "MainWindowController.h"
 #include "MyNSApplication.h"
 #include "VQAppDelegate.h"
 #include "platform/Bundle.h"
@@ -75,11 +76,11 @@ int NSApplicationMain(int argc, char *argv[])
     VQAppDelegate delegate;
     QTimer::singleShot(0, &delegate, [&delegate] {
         delegate.applicationDidFinishLaunching();
+        // The window is mapped: its text is drawn once the X server has exposed it, and the
+        // fonts load meanwhile.
+        FontWarmUp::begin();
         // The window is on the screen; the loop handles nothing the person does before this returns.
         FinishPreventSleep();
-        // Nor paints before the fonts are in: its text then draws with the configuration loaded
-        // beside the window's construction, never with a second one loaded beside it.
-        FontWarmUp::finish();
     });
     return QCoreApplication::exec();
 }
@@ -126,13 +127,15 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
-    // Drawn, loaded and asked for on threads of their own while the first window is built.
+    // Drawn and asked for on threads of their own while the first window is built.
     ImageLibrary::prepareApplicationIcon();
-    FontWarmUp::begin();
+    ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
     BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
-    // Before the application object goes: its font database destroys the configuration.
+    // Before the application object goes: its font database destroys the configuration, and
+    // documents are parsed with its fonts.
     FontWarmUp::finish();
+    ImageLibrary::finishPreparing();
     ReleasePreventObj();
     return result;
 }

@@ -1,7 +1,8 @@
 #include "FontWarmUp.h"
 
-#include <fontconfig/fontconfig.h>
+#include <dlfcn.h>
 
+#include <chrono>
 #include <future>
 #include <system_error>
 #include <utility>
@@ -24,11 +25,22 @@ std::function<void()> &workOverride()
 
 void FontWarmUp::begin()
 {
-    if (pending().valid())
-        return;
+    if (pending().valid()) {
+        if (pending().wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        pending().get();
+    }
     std::function<void()> work = workOverride();
-    if (!work)
-        work = [] { FcInit(); };
+    if (!work) {
+        // Found among what Qt's GUI library has loaded rather than linked: a library named by the
+        // program itself would come earlier in every symbol look-up of the start. A Qt that draws
+        // without fontconfig leaves nothing to do.
+        using Init = int (*)();
+        const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"));
+        if (!init)
+            return;
+        work = [init] { init(); };
+    }
     try {
         pending() = std::async(std::launch::async, std::move(work));
     } catch (const std::system_error &) {
