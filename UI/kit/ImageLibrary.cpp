@@ -14,6 +14,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -226,9 +227,14 @@ QPixmap ImageLibrary::imageNamed(const QString &name, qreal devicePixelRatio)
     QPixmap pixmap;
     // Drawn ahead, unless that thread has not got to it yet: waiting for a thread the system may
     // not be running could take longer than drawing it here.
-    const QImage drawn = ahead.valid() && ahead.wait_for(std::chrono::seconds(0)) == std::future_status::ready
-                             ? ahead.get()
-                             : QImage();
+    QImage drawn;
+    if (ahead.valid() && ahead.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        try {
+            drawn = ahead.get();
+        } catch (const std::future_error &) {
+            // That thread ended before it got to this one: drawn here instead.
+        }
+    }
     if (!drawn.isNull()) {
         pixmap = QPixmap::fromImage(drawn);
     } else if (path.endsWith(QLatin1String(".svg"))) {
@@ -284,22 +290,29 @@ void ImageLibrary::prepareImages(const QStringList &names)
     if (drawings->empty())
         return;
     QThread *gui = QCoreApplication::instance()->thread();
-    preparing() = std::async(std::launch::async, [drawings, ratio, gui] {
-        for (Drawing &drawing : *drawings) {
-            auto renderer = std::make_shared<QSvgRenderer>(drawing.path);
-            // Drawn from on the GUI thread from now on, as a document parsed there would be.
-            renderer->moveToThread(gui);
-            QImage image = renderer->isValid() ? renderedAt(*renderer, ratio) : QImage();
-            {
-                QMutexLocker lock(&cacheMutex());
-                if (!renderers().contains(drawing.path))
-                    renderers().insert(drawing.path, renderer);
-                if (!sizes().contains(drawing.path))
-                    sizes().insert(drawing.path, renderer->isValid() ? renderer->defaultSize() : QSize());
+    try {
+        preparing() = std::async(std::launch::async, [drawings, ratio, gui] {
+            for (Drawing &drawing : *drawings) {
+                auto renderer = std::make_shared<QSvgRenderer>(drawing.path);
+                // Drawn from on the GUI thread from now on, as a document parsed there would be.
+                renderer->moveToThread(gui);
+                QImage image = renderer->isValid() ? renderedAt(*renderer, ratio) : QImage();
+                {
+                    QMutexLocker lock(&cacheMutex());
+                    if (!renderers().contains(drawing.path))
+                        renderers().insert(drawing.path, renderer);
+                    if (!sizes().contains(drawing.path))
+                        sizes().insert(drawing.path, renderer->isValid() ? renderer->defaultSize() : QSize());
+                }
+                drawing.image.set_value(std::move(image));
             }
-            drawing.image.set_value(std::move(image));
-        }
-    });
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: each is drawn on request, as it would be without this.
+        QMutexLocker lock(&cacheMutex());
+        for (const Drawing &drawing : *drawings)
+            preparedImages().remove(cacheKey(drawing.path, ratio));
+    }
 }
 
 void ImageLibrary::finishPreparing()
