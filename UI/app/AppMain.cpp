@@ -1,7 +1,9 @@
 #include "AppMain.h"
 
 #include "CallerSession.h"
+#include "FontWarmUp.h"
 #include "ImageLibrary.h"
+#include "MainWindowController.h"
 #include "MyNSApplication.h"
 #include "VQAppDelegate.h"
 #include "platform/Bundle.h"
@@ -74,6 +76,9 @@ int NSApplicationMain(int argc, char *argv[])
     VQAppDelegate delegate;
     QTimer::singleShot(0, &delegate, [&delegate] {
         delegate.applicationDidFinishLaunching();
+        // The window is mapped: its text is drawn once the X server has exposed it, and the
+        // fonts load meanwhile.
+        FontWarmUp::begin();
         // The window is on the screen; the loop handles nothing the person does before this returns.
         FinishPreventSleep();
     });
@@ -122,10 +127,15 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
-    // Both drawn and asked for on threads of their own while the first window is built.
+    // Drawn and asked for on threads of their own while the first window is built.
     ImageLibrary::prepareApplicationIcon();
+    ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
     BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
+    // Before the application object goes: its font database destroys the configuration, and
+    // documents are parsed with its fonts.
+    FontWarmUp::finish();
+    ImageLibrary::finishPreparing();
     ReleasePreventObj();
     return result;
 }

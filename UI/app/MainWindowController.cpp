@@ -89,6 +89,14 @@ MainWindowController::MainWindowController(QObject *parent)
     windowDidLoad();
 }
 
+QStringList MainWindowController::firstPictureImages()
+{
+    // The application menu's button is the delegate's, on this window's title bar.
+    return {QLatin1String(theme::kMainDropImage),     QLatin1String(theme::addViewImage()),
+            QLatin1String(theme::kMainTitleBarImage), QLatin1String(theme::kMainSettingsImage),
+            QLatin1String(theme::kMainHistoryImage),  QLatin1String(theme::kMainMenuImage)};
+}
+
 MainWindowController::~MainWindowController()
 {
     // Before anything else goes: the run's worker and listing report to this controller.

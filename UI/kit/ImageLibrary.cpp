@@ -9,9 +9,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QThread>
 
+#include <chrono>
 #include <future>
 #include <memory>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -46,6 +50,37 @@ QHash<QString, std::shared_ptr<QSvgRenderer>> &renderers()
 {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> parsed;
     return parsed;
+}
+
+// Images drawn ahead on a thread of their own, by cache key; each is ready once drawn there.
+QHash<QString, std::shared_future<QImage>> &preparedImages()
+{
+    static QHash<QString, std::shared_future<QImage>> prepared;
+    return prepared;
+}
+
+std::future<void> &preparing()
+{
+    static std::future<void> drawing;
+    return drawing;
+}
+
+QString cacheKey(const QString &path, qreal ratio)
+{
+    return path + QLatin1Char('@') + QString::number(ratio);
+}
+
+// The image of a parsed document at its own size for the ratio: the one picture both the ahead
+// drawing and a drawing on request make.
+QImage renderedAt(QSvgRenderer &renderer, qreal ratio)
+{
+    QImage image(renderer.defaultSize() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    image.setDevicePixelRatio(ratio);
+    return image;
 }
 
 // The application's icon at the sizes desktops ask for, drawn on a thread of its own.
@@ -180,27 +215,33 @@ QPixmap ImageLibrary::imageNamed(const QString &name, qreal devicePixelRatio)
     if (path.isEmpty())
         return QPixmap();
     const qreal ratio = devicePixelRatio > 0.0 ? qMax<qreal>(1.0, devicePixelRatio) : screenRatio();
-    const QString key = path + QLatin1Char('@') + QString::number(ratio);
+    const QString key = cacheKey(path, ratio);
+    std::shared_future<QImage> ahead;
     {
         QMutexLocker lock(&cacheMutex());
         auto it = cache().constFind(key);
         if (it != cache().constEnd())
             return it.value();
+        ahead = preparedImages().take(key);
     }
     QPixmap pixmap;
-    if (path.endsWith(QLatin1String(".svg"))) {
+    // Drawn ahead, unless that thread has not got to it yet: waiting for a thread the system may
+    // not be running could take longer than drawing it here.
+    QImage drawn;
+    if (ahead.valid() && ahead.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        try {
+            drawn = ahead.get();
+        } catch (const std::future_error &) {
+            // That thread ended before it got to this one: drawn here instead.
+        }
+    }
+    if (!drawn.isNull()) {
+        pixmap = QPixmap::fromImage(drawn);
+    } else if (path.endsWith(QLatin1String(".svg"))) {
         QMutexLocker lock(&cacheMutex());
         const std::shared_ptr<QSvgRenderer> renderer = rendererFor(path);
-        if (renderer->isValid()) {
-            const QSize size = renderer->defaultSize();
-            QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            renderer->render(&painter);
-            painter.end();
-            image.setDevicePixelRatio(ratio);
-            pixmap = QPixmap::fromImage(image);
-        }
+        if (renderer->isValid())
+            pixmap = QPixmap::fromImage(renderedAt(*renderer, ratio));
     } else {
         pixmap.load(path);
     }
@@ -222,9 +263,69 @@ void ImageLibrary::draw(QPainter *painter, const QString &name, const QRectF &ta
     painter->drawPixmap(target, imageNamed(name), QRectF());
 }
 
+void ImageLibrary::prepareImages(const QStringList &names)
+{
+    // The screens' ratio is known only once the GUI application has connected to them.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    finishPreparing();
+    struct Drawing
+    {
+        QString path;
+        std::promise<QImage> image;
+    };
+    auto drawings = std::make_shared<std::vector<Drawing>>();
+    const qreal ratio = screenRatio();
+    for (const QString &name : names) {
+        const QString path = filePath(name);
+        if (!path.endsWith(QLatin1String(".svg")))
+            continue;
+        const QString key = cacheKey(path, ratio);
+        QMutexLocker lock(&cacheMutex());
+        if (cache().contains(key) || preparedImages().contains(key))
+            continue;
+        drawings->push_back({path, {}});
+        preparedImages().insert(key, drawings->back().image.get_future().share());
+    }
+    if (drawings->empty())
+        return;
+    QThread *gui = QCoreApplication::instance()->thread();
+    try {
+        preparing() = std::async(std::launch::async, [drawings, ratio, gui] {
+            for (Drawing &drawing : *drawings) {
+                auto renderer = std::make_shared<QSvgRenderer>(drawing.path);
+                // Drawn from on the GUI thread from now on, as a document parsed there would be.
+                renderer->moveToThread(gui);
+                QImage image = renderer->isValid() ? renderedAt(*renderer, ratio) : QImage();
+                {
+                    QMutexLocker lock(&cacheMutex());
+                    if (!renderers().contains(drawing.path))
+                        renderers().insert(drawing.path, renderer);
+                    if (!sizes().contains(drawing.path))
+                        sizes().insert(drawing.path, renderer->isValid() ? renderer->defaultSize() : QSize());
+                }
+                drawing.image.set_value(std::move(image));
+            }
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: each is drawn on request, as it would be without this.
+        QMutexLocker lock(&cacheMutex());
+        for (const Drawing &drawing : *drawings)
+            preparedImages().remove(cacheKey(drawing.path, ratio));
+    }
+}
+
+void ImageLibrary::finishPreparing()
+{
+    if (preparing().valid())
+        preparing().get();
+}
+
 void ImageLibrary::clearCache()
 {
+    finishPreparing();
     QMutexLocker lock(&cacheMutex());
+    preparedImages().clear();
     cache().clear();
     paths().clear();
     sizes().clear();

@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -31,6 +32,13 @@ public:
     // Starts drawing that icon on a thread of its own, so that the first window need not wait
     // for it. Does nothing before the GUI application object exists.
     static void prepareApplicationIcon();
+    // Starts drawing these SVG images as imageNamed() would, on a thread of its own, so that a
+    // window built meanwhile finds them drawn (and their documents parsed for draw()). Does
+    // nothing before the GUI application object exists; an image asked for before it is drawn
+    // there is drawn on request. finishPreparing() waits for the whole lot, before the
+    // application object goes.
+    static void prepareImages(const QStringList &names);
+    static void finishPreparing();
 
 private:
     static QString filePath(const QString &name);

@@ -2,6 +2,7 @@
 // inhibitor and the application loop replaced.
 #include "AppMain.h"
 
+#include "FontWarmUp.h"
 #include "VQPublicUtilities.h"
 #include "common/TestSupport.h"
 #include "common/ScopedOverride.h"
@@ -15,7 +16,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -125,6 +129,22 @@ TEST_F(StartUp, LanguageArgumentRunsWithTheInhibitorHeldForTheLoop)
     ASSERT_EQ(m_power.released.size(), 1u);
     EXPECT_EQ(m_power.released[0], appmain::currentAssertionID());
     EXPECT_EQ(m_power.held, 0);
+}
+
+TEST_F(StartUp, FontsStillLoadingWhenTheLoopEndsAreInBeforeTheStartEnds)
+{
+    // The application object, whose font database destroys the configuration, must not go while
+    // the load still runs.
+    std::atomic<bool> loaded = false;
+    testsupport::ScopedOverride fonts(&FontWarmUp::setWorkOverride, std::function<void()>([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        loaded = true;
+    }));
+    // Where the real loop begins it, once the window shows.
+    m_insideLoop = [] { FontWarmUp::begin(); };
+
+    EXPECT_EQ(start({"main", "en"}), 7);
+    EXPECT_TRUE(loaded) << "the start ended with the fonts still loading";
 }
 
 TEST_F(StartUp, AnyNonEmptyArgumentRuns)

@@ -3,6 +3,7 @@
 #include "VQAppDelegate.h"
 
 #include "AppMain.h"
+#include "FontWarmUp.h"
 #include "MainWindowController.h"
 #include "MainWindowTestSupport.h"
 #include "RunWindowTestSupport.h"
@@ -17,8 +18,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <thread>
 
 using mainwindow::MainBundle;
 using mainwindow::RecordingWorkspace;
@@ -205,11 +208,20 @@ TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
 }
 
-TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWaitsForIt)
+TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWaitsForItAndFontsLoadAfterTheWindow)
 {
     BusWaitingForTheWindow bus;
     testsupport::ScopedOverride power(&PowerAssertion::setSharedOverride, &bus);
     appmain::setApplicationLoopOverride({});
+    // Fonts loaded beside the window's construction slowed it: they load once it is shown, and
+    // here take a while yet, as on a first start with cold caches.
+    std::atomic<bool> fontsBeganBeforeTheWindow = false;
+    std::atomic<bool> fontsLoaded = false;
+    testsupport::ScopedOverride fonts(&FontWarmUp::setWorkOverride, std::function<void()>([&] {
+        fontsBeganBeforeTheWindow = bus.shown.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        fontsLoaded = true;
+    }));
     // The first thing the loop handles after the window appears, as a click on Erase would be.
     PowerAssertion::AssertionID heldAtFirstEvent = 0;
     bool signalled = false;
@@ -218,7 +230,7 @@ TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWa
             return;
         signalled = true;
         bus.windowShown.set_value();
-        QTimer::singleShot(0, [&heldAtFirstEvent] {
+        QTimer::singleShot(0, [&] {
             heldAtFirstEvent = appmain::currentAssertionID();
             QCoreApplication::quit();
         });
@@ -227,8 +239,11 @@ TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWa
     char name[] = "nullwell";
     char *argv[] = {name, nullptr};
     EXPECT_EQ(appmain::NSApplicationMain(1, argv), 0);
+    FontWarmUp::finish();
     ReleasePreventObj();
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
     EXPECT_FALSE(bus.answeredBeforeTheWindow) << "the window waited for the bus";
     EXPECT_EQ(heldAtFirstEvent, BusWaitingForTheWindow::kGranted) << "an event came before the inhibitor";
+    EXPECT_TRUE(fontsLoaded);
+    EXPECT_FALSE(fontsBeganBeforeTheWindow);
 }

@@ -232,3 +232,17 @@ TEST_F(TCImageButtonTest, windowsTakeTheApplicationIconOnceFirstShown)
     EXPECT_EQ(window.windowIcon().availableSizes().size(), 7);
     EXPECT_EQ(window.windowIcon().pixmap(QSize(32, 32)).toImage().pixelColor(16, 16), QColor(Qt::green));
 }
+
+TEST_F(TCImageButtonTest, imagesDrawnAheadAreThoseDrawnOnRequest)
+{
+    const QImage onRequest = ImageLibrary::imageNamed(QStringLiteral("pic_hover")).toImage();
+    ImageLibrary::clearCache();
+    ImageLibrary::prepareImages({QStringLiteral("pic_hover"), QStringLiteral("pic"), QStringLiteral("nothing")});
+    // Asked for while it may still be drawing there: the same picture either way.
+    EXPECT_EQ(ImageLibrary::imageNamed(QStringLiteral("pic_hover")).toImage(), onRequest);
+    ImageLibrary::finishPreparing();
+    QFile::remove(bundle.resourcePath() + QStringLiteral("/pic.svg"));
+    EXPECT_EQ(ImageLibrary::imageNamed(QStringLiteral("pic")).toImage().pixelColor(15, 12), QColor(Qt::red));
+    EXPECT_EQ(ImageLibrary::sizeOfImage(QStringLiteral("pic")), QSize(30, 24));
+    EXPECT_TRUE(ImageLibrary::imageNamed(QStringLiteral("nothing")).isNull());
+}

@@ -1,0 +1,61 @@
+#include "FontWarmUp.h"
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <future>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+std::future<void> &pending()
+{
+    static std::future<void> load;
+    return load;
+}
+
+std::function<void()> &workOverride()
+{
+    static std::function<void()> work;
+    return work;
+}
+
+} // namespace
+
+void FontWarmUp::begin()
+{
+    if (pending().valid()) {
+        if (pending().wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        pending().get();
+    }
+    std::function<void()> work = workOverride();
+    if (!work) {
+        // Found among what Qt's GUI library has loaded rather than linked: a library named by the
+        // program itself would come earlier in every symbol look-up of the start. A Qt that draws
+        // without fontconfig leaves nothing to do.
+        using Init = int (*)();
+        const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"));
+        if (!init)
+            return;
+        work = [init] { init(); };
+    }
+    try {
+        pending() = std::async(std::launch::async, std::move(work));
+    } catch (const std::system_error &) {
+        // No thread to be had: Qt loads the configuration itself when it first needs it, as it
+        // would without this.
+    }
+}
+
+void FontWarmUp::finish()
+{
+    if (pending().valid())
+        pending().get();
+}
+
+void FontWarmUp::setWorkOverride(std::function<void()> work)
+{
+    workOverride() = std::move(work);
+}
