@@ -15,8 +15,12 @@ struct FileIdentity
     ino_t inode = 0;
     mode_t mode = 0;
     nlink_t links = 0;
+    std::uint64_t size = 0;
     std::uint64_t mount = 0;
     bool knowsMount = false;
+    // The kernel (6.8 and later) gave the mount's id that is never given to another mount while the
+    // machine runs, rather than the short one a later mount may get once this one is gone.
+    bool mountUnique = false;
 
     // False with errno set when the descriptor cannot be examined.
     static bool of(int fd, FileIdentity &identity);
@@ -26,9 +30,12 @@ struct FileIdentity
     bool sameInode(const FileIdentity &other) const { return device == other.device && inode == other.inode; }
     bool sameInode(const struct stat &info) const { return device == info.st_dev && inode == info.st_ino; }
     // Whether both were reached through one mount (the device decides where the kernel cannot say).
+    // Ids of the two kinds never match: one kernel gives one kind, so a mix means something is off.
     bool sameMount(const FileIdentity &other) const
     {
-        return knowsMount && other.knowsMount ? mount == other.mount : device == other.device;
+        if (knowsMount && other.knowsMount)
+            return mountUnique == other.mountUnique && mount == other.mount;
+        return device == other.device;
     }
 };
 

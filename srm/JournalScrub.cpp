@@ -102,6 +102,21 @@ JournalScrub::FileSystem *JournalScrub::fileSystemOf(int fd)
     return &m_fileSystems.emplace(info.st_dev, fileSystem).first->second;
 }
 
+JournalScrub::FileSystem *JournalScrub::fileSystemOf(int fd, dev_t device)
+{
+    const auto found = m_fileSystems.find(device);
+    return found != m_fileSystems.end() ? &found->second : fileSystemOf(fd);
+}
+
+void JournalScrub::touch(int fd, dev_t device, ino_t inode)
+{
+    FileSystem *fileSystem = fileSystemOf(fd, device);
+    if (!fileSystem)
+        return;
+    fileSystem->touchedSinceSettle = true;
+    fileSystem->touchedFolders.insert(inode);
+}
+
 void JournalScrub::touch(int fd)
 {
     struct stat info
@@ -255,9 +270,9 @@ bool JournalScrub::removeDeferredNow()
     return removed;
 }
 
-bool JournalScrub::deferRemoval(int folderFd, const std::string &name)
+bool JournalScrub::deferRemoval(int folderFd, dev_t folderDevice, const std::string &name)
 {
-    FileSystem *fileSystem = m_deferRemovals ? fileSystemOf(folderFd) : nullptr;
+    FileSystem *fileSystem = m_deferRemovals ? fileSystemOf(folderFd, folderDevice) : nullptr;
     ino_t folder = 0;
     if (!fileSystem || fileSystem->type != kXfsMagic || !keepFolder(*fileSystem, folderFd, folder))
         return false;

@@ -33,6 +33,8 @@ public:
 
     // The run changes the folder (or file) fd, and the file system it lies on.
     void touch(int fd);
+    // The same, when the caller has just examined fd's device and inode.
+    void touch(int fd, dev_t device, ino_t inode);
     // Writes everything the journal of fd's file system holds to its home place, when something
     // was touched there since the last time (with only, when that very folder was). False, with
     // the reason, only on a write error.
@@ -50,7 +52,8 @@ public:
     // On XFS, when allowed: the entry name in folderFd (already renamed at random) is removed by
     // finish(), after the room it leaves has been filled and the folder written home. False: remove
     // it now.
-    bool deferRemoval(int folderFd, const std::string &name);
+    // folderDevice is folderFd's device, as the caller examined it.
+    bool deferRemoval(int folderFd, dev_t folderDevice, const std::string &name);
     // The same for the folder name in parentFd (identity folder): it is renamed at random now and
     // removed after what was put off in it. False: remove it now.
     bool deferFolderRemoval(int parentFd, const std::string &name, ino_t folder);
@@ -118,6 +121,8 @@ private:
     enum class Outcome { Done, NoJournal, Unsupported, Failed };
 
     FileSystem *fileSystemOf(int fd);
+    // The same for fd of the device given, examined only when it is a file system not met before.
+    FileSystem *fileSystemOf(int fd, dev_t device);
     static void releaseHeld(FileSystem &fileSystem);
     static void release(FileSystem &fileSystem);
     bool keepFolder(FileSystem &fileSystem, int folderFd, ino_t &inode);

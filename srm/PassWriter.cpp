@@ -93,17 +93,26 @@ std::vector<PassWriter::Extent> PassWriter::subtract(const std::vector<Extent> &
     return result;
 }
 
-bool PassWriter::overwrite(int fd, const std::string &label)
+bool PassWriter::overwrite(int fd, const std::string &label, std::int64_t size)
 {
     std::vector<Extent> written;
+    m_wroteData = false;
     for (int round = 0; round <= kMaxExtraRounds + 1; ++round) {
-        struct stat info
-        {
-        };
-        if (::fstat(fd, &info) != 0)
-            return failed("cannot examine", errno);
+        if (round > 0 || size < 0) {
+            struct stat info
+            {
+            };
+            if (::fstat(fd, &info) != 0)
+                return failed("cannot examine", errno);
+            size = info.st_size;
+        }
+        // Once what was written reaches the end of the file, no data can be left unwritten, wherever
+        // its extents lie now: the common case of a file without holes needs no look at them.
+        if (size == 0 ||
+            (!written.empty() && written.front().start == 0 && written.front().end >= std::uint64_t(size)))
+            return true;
         std::vector<Extent> present;
-        if (!dataExtents(fd, std::uint64_t(info.st_size), present))
+        if (!dataExtents(fd, std::uint64_t(size), present))
             return failed("cannot find its data", errno);
         const std::vector<Extent> unwritten = subtract(present, written);
         if (unwritten.empty())
@@ -112,6 +121,7 @@ bool PassWriter::overwrite(int fd, const std::string &label)
             break;
         if (!overwriteExtents(fd, unwritten, label))
             return false;
+        m_wroteData = true;
         written.insert(written.end(), unwritten.begin(), unwritten.end());
         written = merged(std::move(written));
     }
@@ -190,8 +200,15 @@ bool PassWriter::writePatternPass(int fd, const std::vector<Chunk> &chunks, cons
     for (const Chunk &chunk : chunks)
         longest = std::max(longest, chunk.length);
     const std::size_t filled = longest + kPatternSlack;
-    for (std::size_t i = 0; i < filled; ++i)
-        buffer[i] = pass.pattern[i % pass.patternLength];
+    // Doubled by copies rather than byte by byte: a byte loop with a division per byte cost more
+    // than all the calls of a small file's erase. The copied length stays a multiple of the
+    // pattern's until the last copy, so every byte keeps its phase.
+    std::memcpy(buffer, pass.pattern, pass.patternLength);
+    for (std::size_t have = pass.patternLength; have < filled;) {
+        const std::size_t piece = std::min(have, filled - have);
+        std::memcpy(buffer + have, buffer, piece);
+        have += piece;
+    }
     // The pattern keeps its phase with the file offset, whichever extent a chunk belongs to.
     for (const Chunk &chunk : chunks) {
         const std::size_t phase = std::size_t(chunk.offset % pass.patternLength);

@@ -32,8 +32,11 @@ public:
     explicit PassWriter(std::vector<Pass> passes, std::FILE *progress = nullptr);
 
     // Every data extent of the file with every pass, until no unwritten data is left; false with
-    // reason() set.
-    bool overwrite(int fd, const std::string &label);
+    // reason() set. size is the file's size when the caller has just examined it through fd (which
+    // saves looking again), or -1.
+    bool overwrite(int fd, const std::string &label, std::int64_t size = -1);
+    // Whether the last overwrite() found any data to write: an empty or all-hole file has none.
+    bool wroteData() const { return m_wroteData; }
     // What of the sorted extents a is not covered by the sorted extents b.
     static std::vector<Extent> subtract(const std::vector<Extent> &a, const std::vector<Extent> &b);
 
@@ -60,6 +63,7 @@ private:
     RandomProducer m_producer;
     bool m_useProducer = false; // the file at hand needs much random data
     bool m_startWriteback = false; // the file at hand takes more than one chunk
+    bool m_wroteData = false;
     std::unique_ptr<unsigned char[]> m_buffer;
     std::function<void(std::size_t)> m_passHook;
     std::string m_reason;

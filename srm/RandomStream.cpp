@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <unistd.h>
-#include <vector>
 
 namespace srm {
 
@@ -18,12 +17,19 @@ RandomStream::~RandomStream() = default;
 std::string RandomStream::randomName(std::size_t length)
 {
     static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // A name is asked for with every erased file: drawn from a pool of the kernel's bytes, a tree
+    // of small files does not pay a call for each. No byte of the pool is handed out twice.
+    thread_local unsigned char pool[256];
+    thread_local std::size_t used = sizeof pool;
     std::string result(length, 'x');
-    std::vector<unsigned char> bytes(length);
-    if (!bytes.empty() && !fillFromKernel(bytes.data(), bytes.size()))
-        return result;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        result[i] = alphabet[bytes[i] % (sizeof alphabet - 1)];
+    for (std::size_t i = 0; i < length; ++i) {
+        if (used == sizeof pool) {
+            if (!fillFromKernel(pool, sizeof pool))
+                return std::string(length, 'x');
+            used = 0;
+        }
+        result[i] = alphabet[pool[used++] % (sizeof alphabet - 1)];
+    }
     return result;
 }
 

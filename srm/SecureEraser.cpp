@@ -218,7 +218,7 @@ bool SecureEraser::eraseListed(const std::string &path, const Listed &listed)
         return answer;
     const struct stat &info = entry.info;
     const int dirFd = entry.where.folder.get();
-    m_journal.touch(dirFd);
+    m_journal.touch(dirFd, entry.container.device, entry.container.inode);
     if (path.back() == '/')
         return fail(path, "not a folder; left alone");
     if (!S_ISREG(info.st_mode) || info.st_dev != listed.device || info.st_ino != listed.inode)
@@ -394,7 +394,11 @@ bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, co
     // A file mounted over another one belongs to a different file system.
     if (!seen.sameMount(container))
         return fail(display, "is a mount point (another file system); left alone");
-    const std::string systemReason = storage::systemFileSystem(entry.get());
+    // Asked through the entry's mount, which is the folder's: the writer below is held to it too.
+    std::uint32_t type = 0;
+    if (!m_mountTypes.typeOf(entry.get(), seen, type))
+        return fail(display, "cannot tell its file system; left alone");
+    const std::string systemReason = storage::systemFileSystemOfType(type);
     if (!systemReason.empty())
         return fail(display, systemReason);
     if (seen.links > m_chosenNames)
@@ -409,7 +413,8 @@ bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, co
         return fail(display, m_changedText);
     int flags = 0;
     const long marks = reader.valid() && ::ioctl(reader.get(), FS_IOC_GETFLAGS, &flags) == 0 ? long(flags) : -1;
-    const std::string keptReason = storage::keepsOldData(reader.valid() ? reader.get() : entry.get(), marks);
+    const std::string keptReason =
+        storage::keepsOldData(reader.valid() ? reader.get() : entry.get(), marks, type);
     if (!keptReason.empty())
         return fail(display, keptReason);
     ClearedMarks cleared(reader.get(), marks);
@@ -429,17 +434,16 @@ bool SecureEraser::eraseRegularFile(int dirFd, const FileIdentity &container, co
         return failErrno(display, "cannot examine", errno);
     if (!S_ISREG(opened.mode) || !opened.sameInode(seen) || !opened.sameMount(container))
         return fail(display, m_changedText);
-    if (!overwriteAndRemove(dirFd, name, file.get(), display))
+    if (!overwriteAndRemove(dirFd, container.device, name, file.get(), opened, display))
         return false;
     cleared.erased();
     return true;
 }
 
-bool SecureEraser::overwriteAndRemove(int dirFd, const std::string &name, int fd, const std::string &display)
+bool SecureEraser::overwriteAndRemove(int dirFd, dev_t folderDevice, const std::string &name, int fd,
+                                      const FileIdentity &opened, const std::string &display)
 {
-    // Whether there is anything to overwrite: an empty or all-hole file has nothing.
-    const bool hadData = ::lseek(fd, 0, SEEK_DATA) >= 0 || errno == EINVAL;
-    if (!m_writer.overwrite(fd, display))
+    if (!m_writer.overwrite(fd, display, std::int64_t(opened.size)))
         return fail(display, m_writer.reason());
     std::string reason;
     if (!scrubExtendedAttributes(fd, reason, &m_journal))
@@ -462,8 +466,9 @@ bool SecureEraser::overwriteAndRemove(int dirFd, const std::string &name, int fd
     if (!m_deferSyncs)
         ::fdatasync(fd);
     // Where the file system keeps removed names in place, the entry goes at the end of the run.
-    if (!m_journal.deferRemoval(dirFd, current) && ::unlinkat(dirFd, current.c_str(), 0) != 0)
-        return failErrno(display, hadData ? "overwritten but cannot be removed" : "cannot be removed", errno);
+    if (!m_journal.deferRemoval(dirFd, folderDevice, current) && ::unlinkat(dirFd, current.c_str(), 0) != 0)
+        return failErrno(
+            display, m_writer.wroteData() ? "overwritten but cannot be removed" : "cannot be removed", errno);
     if (m_out)
         std::fprintf(m_out, "srm: %s: removed\n", display.c_str());
     return true;

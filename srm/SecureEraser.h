@@ -2,6 +2,7 @@
 
 #include "FileIdentity.h"
 #include "JournalScrub.h"
+#include "MountTypes.h"
 #include "PassWriter.h"
 #include "PathResolver.h"
 #include "SrmOptions.h"
@@ -83,7 +84,9 @@ private:
                         const struct stat &info, const std::string &display);
     bool eraseRegularFile(int dirFd, const FileIdentity &container, const std::string &name,
                           const struct stat &info, const std::string &display);
-    bool overwriteAndRemove(int dirFd, const std::string &name, int fd, const std::string &display);
+    // folderDevice: the device of dirFd, as examined.
+    bool overwriteAndRemove(int dirFd, dev_t folderDevice, const std::string &name, int fd,
+                            const FileIdentity &opened, const std::string &display);
     bool eraseTree(int dirFd, const FileIdentity &container, const std::string &name, const struct stat &info,
                    std::string &display);
     bool openFolder(int dirFd, const std::string &name, const struct stat &info,
@@ -108,6 +111,7 @@ private:
     const char *m_changedText = "changed while being opened; left alone";
     std::function<void(const std::string &)> m_openHook;
     JournalScrub m_journal;
+    MountTypes m_mountTypes;
     bool m_clearJournals = true;
     std::map<std::uint64_t, int> m_pendingSyncs; // one open folder per file system
     bool m_failed = false;

@@ -2,12 +2,11 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <algorithm>
+#include <cstring>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/vfs.h>
-#include <vector>
 
 namespace srm::storage {
 
@@ -35,27 +34,18 @@ constexpr std::uint32_t kOverlay = 0x794c7630;
 constexpr std::uint32_t kBtrfs = 0x9123683e;
 constexpr std::uint32_t kZfs = 0x2fc12fc1;
 
-bool typeOf(int fd, std::uint32_t &magic)
-{
-    struct statfs info
-    {
-    };
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    magic = std::uint32_t(info.f_type);
-    return true;
-}
-
 // Whether the extent map marks any extent of the file as shared with another file (reflinks,
 // snapshots, deduplication).
 bool hasSharedExtents(int fd)
 {
     constexpr std::uint32_t kBatch = 64;
-    std::vector<unsigned char> buffer(sizeof(struct fiemap) + kBatch * sizeof(struct fiemap_extent));
-    auto *map = reinterpret_cast<struct fiemap *>(buffer.data());
+    constexpr std::size_t kBytes = sizeof(struct fiemap) + kBatch * sizeof(struct fiemap_extent);
+    alignas(struct fiemap) unsigned char buffer[kBytes];
+    auto *map = reinterpret_cast<struct fiemap *>(buffer);
     std::uint64_t start = 0;
     while (true) {
-        std::fill(buffer.begin(), buffer.end(), 0);
+        // The kernel fills in the extents it maps, and only those are read.
+        std::memset(map, 0, sizeof(struct fiemap));
         map->fm_start = start;
         map->fm_length = FIEMAP_MAX_OFFSET - start;
         map->fm_extent_count = kBatch;
@@ -74,13 +64,29 @@ bool hasSharedExtents(int fd)
     }
 }
 
+constexpr const char *kUnknownType = "cannot tell its file system; left alone";
+
 } // namespace
+
+bool typeOf(int fd, std::uint32_t &magic)
+{
+    struct statfs info
+    {
+    };
+    if (::fstatfs(fd, &info) != 0)
+        return false;
+    magic = std::uint32_t(info.f_type);
+    return true;
+}
 
 std::string systemFileSystem(int fd)
 {
     std::uint32_t magic = 0;
-    if (!typeOf(fd, magic))
-        return "cannot tell its file system; left alone";
+    return typeOf(fd, magic) ? systemFileSystemOfType(magic) : kUnknownType;
+}
+
+std::string systemFileSystemOfType(std::uint32_t magic)
+{
     for (const Kind &kind : kSystemKinds)
         if (kind.magic == magic)
             return std::string("lies on a system file system (") + kind.name +
@@ -88,11 +94,8 @@ std::string systemFileSystem(int fd)
     return {};
 }
 
-std::string keepsOldData(int fd, long flags)
+std::string keepsOldData(int fd, long flags, std::uint32_t magic)
 {
-    std::uint32_t magic = 0;
-    if (!typeOf(fd, magic))
-        return "cannot tell its file system; left alone";
     if (magic == kOverlay)
         return "lies on an overlay: writing makes a new copy in the upper layer and leaves the "
                "lower one as it was; left alone";

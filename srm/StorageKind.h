@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace srm {
@@ -13,11 +14,17 @@ namespace srm {
 // shared with another file) is left as it is: an erase that would only look complete is refused.
 namespace storage {
 
+// The type (statfs magic) of the file system the descriptor lies on; false with errno set when it
+// cannot be told, which both judgements below take for a refusal.
+bool typeOf(int fd, std::uint32_t &magic);
 // Why nothing on the descriptor's file system may be written, or empty when it may.
 std::string systemFileSystem(int fd);
-// Why overwriting the open file in place would leave its old data on the device, or empty.
-// flags are the inode's attribute flags (FS_IOC_GETFLAGS), -1 when unknown.
-std::string keepsOldData(int fd, long flags);
+// The same for a file system of a type already known.
+std::string systemFileSystemOfType(std::uint32_t magic);
+// Why overwriting the open file in place would leave its old data on the device, or empty. magic is
+// the type of its file system (typeOf); flags are the inode's attribute flags (FS_IOC_GETFLAGS), -1
+// when unknown.
+std::string keepsOldData(int fd, long flags, std::uint32_t magic);
 
 } // namespace storage
 

@@ -22,15 +22,19 @@ struct ToolRun
 {
     int exitCode = -1;
     QString errors;
+    QList<QByteArray> results; // batch mode's lines
 };
 
-ToolRun runTool(const QStringList &arguments)
+// input, when given, is batch mode's list of records.
+ToolRun runTool(const QStringList &arguments, const QByteArray &input = {})
 {
     QProcess tool;
     tool.start(QStringLiteral(NULLWELL_RESOURCES "/srm"), arguments);
+    tool.write(input);
+    tool.closeWriteChannel();
     tool.waitForFinished(60000);
     return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-            QString::fromLocal8Bit(tool.readAllStandardError())};
+            QString::fromLocal8Bit(tool.readAllStandardError()), tool.readAllStandardOutput().split('\n')};
 }
 
 // Skips the test unless a file system of the type can be made and mounted in a namespace of our own.
@@ -103,6 +107,8 @@ TEST(SrmStorage, AFileOfAnOverlaysLowerLayerIsLeftAlone)
     for (const char *sub : {"lower", "upper", "work", "merged"})
         QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
     const QString lower = writeFile(base + QStringLiteral("/lower/file"), kContent);
+    const QString before = writeFile(base + QStringLiteral("/before"), kContent);
+    const QString after = writeFile(base + QStringLiteral("/after"), kContent);
     const QString merged = base + QStringLiteral("/merged");
     if (!LoopImage::run(QStringLiteral("mount"),
                         {QStringLiteral("-t"), QStringLiteral("overlay"), QStringLiteral("overlay"), QStringLiteral("-o"),
@@ -112,13 +118,18 @@ TEST(SrmStorage, AFileOfAnOverlaysLowerLayerIsLeftAlone)
         GTEST_SKIP() << "no overlay here: " << error.toStdString();
     }
 
-    const ToolRun run = runTool({QStringLiteral("-fsvz"), merged + QStringLiteral("/file")});
+    // In one run with files of the file system below it: each file is judged by its own mount,
+    // whatever the files before it were found on.
+    const ToolRun run = runTool({QStringLiteral("-fsvz"), before, merged + QStringLiteral("/file"), after});
     LoopImage::run(QStringLiteral("umount"), {merged});
     const QByteArray left = readFile(lower);
+    const bool othersErased = !existsNoFollow(before) && !existsNoFollow(after);
     LoopImage::run(QStringLiteral("umount"), {base});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("lies on an overlay"))) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(merged + QStringLiteral("/file: lies on an overlay")))
+        << run.errors.toStdString();
     EXPECT_EQ(left, kContent);
+    EXPECT_TRUE(othersErased) << run.errors.toStdString();
 }
 
 TEST(SrmStorage, NothingOnASystemFileSystemIsOpenedForWriting)
@@ -139,6 +150,19 @@ TEST(SrmStorage, NothingOnASystemFileSystemIsOpenedForWriting)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains(attribute + QStringLiteral(": lies on a system file system (sysfs)")))
         << run.errors.toStdString();
+    EXPECT_EQ(readFile(attribute), before);
+
+    // Listed to the batch mode after a file of another file system, which the run judged first.
+    QTemporaryDir dir;
+    const QString plain = writeFile(dir.filePath(QStringLiteral("plain")));
+    const ToolRun batch =
+        runTool({QStringLiteral("-fsvz"), QStringLiteral("--batch")},
+                listed(QFile::encodeName(plain)) + '\0' + listed(QFile::encodeName(attribute)) + '\0');
+    EXPECT_EQ(batch.exitCode, 1);
+    ASSERT_GE(batch.results.size(), 2);
+    EXPECT_EQ(batch.results[0], "0 ok");
+    EXPECT_TRUE(batch.results[1].startsWith("1 fail lies on a system file system (sysfs)"))
+        << batch.results[1].constData();
     EXPECT_EQ(readFile(attribute), before);
 
     // Links and folders there are not removed either (a link to a device, a cgroup's folder).

@@ -56,7 +56,7 @@ TEST(XfsScrub, RemovalsWaitForTheEndOfTheRunWhichLeavesNoThrowawayBehind)
     scrub.setRemovalsDeferred(true);
     EXPECT_FALSE(scrub.deferFolderRemoval(top, "stays", goneInfo.st_ino)) << "not the folder examined";
     for (const QString &name : QDir(root + QStringLiteral("/gone")).entryList(QDir::Files))
-        ASSERT_TRUE(scrub.deferRemoval(gone, QFile::encodeName(name).toStdString()));
+        ASSERT_TRUE(scrub.deferRemoval(gone, goneInfo.st_dev, QFile::encodeName(name).toStdString()));
     ASSERT_TRUE(scrub.deferFolderRemoval(top, "gone", goneInfo.st_ino));
     ::close(gone);
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/gone"))) << "its name goes at once";
