@@ -5,6 +5,7 @@
 #include "ImageLibrary.h"
 #include "MainWindowController.h"
 #include "MyNSApplication.h"
+#include "TCImageWindow.h"
 #include "VQAppDelegate.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
@@ -130,12 +131,14 @@ int NullwellMain(int argc, char *argv[])
     // Drawn and asked for on threads of their own while the first window is built.
     ImageLibrary::prepareApplicationIcon();
     ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
+    TCImageWindow::prepareCompositorAnswer();
     BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     // Before the application object goes: its font database destroys the configuration, and
     // documents are parsed with its fonts.
     FontWarmUp::finish();
     ImageLibrary::finishPreparing();
+    TCImageWindow::settleCompositorAnswer();
     ReleasePreventObj();
     return result;
 }

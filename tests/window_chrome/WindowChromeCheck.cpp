@@ -12,7 +12,10 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 #include <cstdio>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -69,6 +72,8 @@ int main(int argc, char **argv)
         return 77;
     }
 
+    // The first window takes the answer asked for ahead, as the program's first window does.
+    TCImageWindow::prepareCompositorAnswer();
     TCImageWindow window(QSize(420, 200));
     window.setTitle(QStringLiteral("Window chrome check"));
     window.move(100, 120);
@@ -156,6 +161,24 @@ int main(int argc, char **argv)
     QTest::qWait(300);
     check(!window.isVisible(), "the close button closes the window");
     check(!askServer(window).mapped, "the X server no longer shows the window");
+
+    // A compositing manager that starts later: the next window must see it, not the first
+    // window's answer. The selection is claimed as a compositing manager claims it.
+    {
+        QWindow owner;
+        owner.create();
+        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        xcb_connection_t *connection = x11->connection();
+        static const char name[] = "_NET_WM_CM_S0";
+        xcb_intern_atom_reply_t *atom =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+        xcb_set_selection_owner(connection, xcb_window_t(owner.winId()), atom->atom, XCB_CURRENT_TIME);
+        std::free(atom);
+        xcb_flush(connection);
+        TCImageWindow later(QSize(200, 100));
+        check(!later.usesWindowMask() && later.testAttribute(Qt::WA_TranslucentBackground),
+              "a window made after a compositing manager started is translucent");
+    }
 
     return failures == 0 ? 0 : 1;
 }

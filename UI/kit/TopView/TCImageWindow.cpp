@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
+#include <future>
+#include <system_error>
 
 #ifdef NULLWELL_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -50,6 +52,13 @@ std::function<bool()> &compositorProbe()
     return probe;
 }
 
+// The first window's answer, asked for ahead.
+std::future<bool> &preparedCompositorAnswer()
+{
+    static std::future<bool> answer;
+    return answer;
+}
+
 // Halves away from zero, as the layout's centring asks.
 qreal roundHalfAway(qreal value)
 {
@@ -69,27 +78,38 @@ void fillBackground(QWidget *widget)
     widget->setPalette(palette);
 }
 
+#ifdef NULLWELL_HAVE_XCB
+xcb_connection_t *displayConnection()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Safe on any thread: the connection serialises its requests and hands each reply to its asker.
+bool ownerOfCompositingSelection(xcb_connection_t *connection)
+{
+    if (!connection)
+        return false;
+    // A compositing manager owns this selection for as long as it runs.
+    static const char name[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t *atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    const bool composites = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return composites;
+}
+#endif
+
 bool desktopComposites()
 {
 #ifdef NULLWELL_HAVE_XCB
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-        if (!connection)
-            return false;
-        // A compositing manager owns this selection for as long as it runs.
-        static const char name[] = "_NET_WM_CM_S0";
-        xcb_intern_atom_reply_t *atom =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
-        if (!atom)
-            return false;
-        xcb_get_selection_owner_reply_t *owner =
-            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-        const bool composites = owner && owner->owner != XCB_NONE;
-        std::free(owner);
-        std::free(atom);
-        return composites;
-    }
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return ownerOfCompositingSelection(displayConnection());
 #else
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return false;
@@ -102,7 +122,33 @@ bool desktopComposites()
 
 bool TCImageWindow::hasCompositor()
 {
-    return compositorProbe() ? compositorProbe()() : desktopComposites();
+    if (compositorProbe())
+        return compositorProbe()();
+    if (preparedCompositorAnswer().valid())
+        return preparedCompositorAnswer().get();
+    return desktopComposites();
+}
+
+void TCImageWindow::prepareCompositorAnswer()
+{
+#ifdef NULLWELL_HAVE_XCB
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()) || compositorProbe() ||
+        QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    settleCompositorAnswer();
+    xcb_connection_t *connection = displayConnection();
+    try {
+        preparedCompositorAnswer() = std::async(std::launch::async, ownerOfCompositingSelection, connection);
+    } catch (const std::system_error &) {
+        // No thread to be had: the window asks itself.
+    }
+#endif
+}
+
+void TCImageWindow::settleCompositorAnswer()
+{
+    if (preparedCompositorAnswer().valid())
+        preparedCompositorAnswer().get();
 }
 
 void TCImageWindow::setCompositorProbe(std::function<bool()> probe)

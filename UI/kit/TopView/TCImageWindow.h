@@ -158,6 +158,11 @@ public:
     // Whether the desktop composites translucent windows; tests replace the probe.
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
+    // Asks the display server on a thread of its own while the first window is built (two round
+    // trips it would otherwise wait for); that window takes the answer, later ones ask afresh.
+    // The question is settled before the application object, and its connection, goes.
+    static void prepareCompositorAnswer();
+    static void settleCompositorAnswer();
 
     // The application's icon is given to the window once its first picture is on the screen: its
     // sizes are a few hundred kilobytes for the display server (several milliseconds), which would
