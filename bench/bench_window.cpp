@@ -11,6 +11,8 @@
 // the settings are temporary too, with the one-pass method ("-fsvrz": one random pass, then zeros).
 // With SRM_TIMES=FILE, the bundle's srm runs under /usr/bin/time, which appends the tool's own
 // seconds (elapsed, user, system) to FILE: the tool's time under the window, beside its time alone.
+// SRM_WRAP="COMMAND ARGS" (with SRM_TIMES) runs the tool under that command inside the timing, e.g.
+// "perf trace -s -o FILE" for its system calls, or a program reading its /proc/PID/schedstat.
 
 #include "ApplicationModal.h"
 #include "BenchBundle.h"
@@ -187,7 +189,7 @@ int main(int argc, char **argv)
             return 1;
         }
         script.write("#!/bin/sh\nexec /usr/bin/time -a -o '" + QFile::encodeName(times) +
-                     "' -f '%e %U %S' \"$0.timed\" \"$@\"\n");
+                     "' -f '%e %U %S' " + qgetenv("SRM_WRAP") + " \"$0.timed\" \"$@\"\n");
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
 

@@ -56,6 +56,11 @@ erase() {
         [[ "$out" == *" success" ]] || { echo "the application did not succeed on $tree" >&2; exit 1; }
         # An earlier build's bench_window may not time its srm.
         if [ -s "$work/srm-times" ]; then times[$tool:srm]+="$(head -n 1 "$work/srm-times" | cut -d' ' -f1) "; fi
+        # SRM_TIMES_LOG=FILE keeps each run's line "<tool> <elapsed> <user> <system>" of its srm: the
+        # tool's processor time says more than its elapsed time when the disk is shared.
+        if [ -n "${SRM_TIMES_LOG:-}" ] && [ -s "$work/srm-times" ]; then
+            echo "$tool $(head -n 1 "$work/srm-times")" >>"$SRM_TIMES_LOG"
+        fi
         ;;
     esac
     [ ! -e "$tree" ] || { echo "$tool left $tree behind" >&2; exit 1; }

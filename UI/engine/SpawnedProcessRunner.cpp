@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -123,6 +124,13 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
         connect(m_inputNotifier, &QSocketNotifier::activated, this, [this] { flushInput(); });
         m_outputNotifier = new QSocketNotifier(qintptr(m_outputFd.get()), QSocketNotifier::Read, this);
         connect(m_outputNotifier, &QSocketNotifier::activated, this, [this] { readOutput(); });
+        m_outputHold = new QTimer(this);
+        m_outputHold->setSingleShot(true);
+        m_outputHold->setTimerType(Qt::PreciseTimer);
+        connect(m_outputHold, &QTimer::timeout, this, [this] {
+            if (m_outputNotifier)
+                m_outputNotifier->setEnabled(true);
+        });
     }
     watchChild();
     return true;
@@ -178,6 +186,7 @@ bool SpawnedProcessRunner::readOutput()
 {
     QPointer<SpawnedProcessRunner> self(this);
     char buffer[16384];
+    qsizetype lines = 0;
     while (m_outputFd.valid()) {
         const ssize_t got = ::read(m_outputFd.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
@@ -185,6 +194,8 @@ bool SpawnedProcessRunner::readOutput()
         if (got <= 0) {
             if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
                 dropOutput(); // every writer has closed it
+            else
+                holdOutput(lines);
             return true;
         }
         m_partialLine.append(buffer, got);
@@ -193,6 +204,7 @@ bool SpawnedProcessRunner::readOutput()
         while ((end = m_partialLine.indexOf('\n', start)) >= 0) {
             const QByteArray line = m_partialLine.mid(start, end - start);
             start = end + 1;
+            ++lines;
             deliverLine(line);
             if (!self)
                 return false;
@@ -204,8 +216,27 @@ bool SpawnedProcessRunner::readOutput()
     return true;
 }
 
+void SpawnedProcessRunner::holdOutput(qsizetype lines)
+{
+    if (lines == 0 || !m_outputNotifier)
+        return;
+    const bool first = !m_sinceLastLines.isValid();
+    const double gapMs = first ? -1 : double(m_sinceLastLines.nsecsElapsed()) / 1e6 / double(lines);
+    m_sinceLastLines.start();
+    if (gapMs < 0)
+        return;
+    m_lineGapMs = m_lineGapMs < 0 ? gapMs : (3 * m_lineGapMs + gapMs) / 4;
+    const int holdMs = int(std::min(double(kMaxHoldMs), kHeldGaps * m_lineGapMs));
+    if (holdMs < 1)
+        return;
+    m_outputNotifier->setEnabled(false);
+    m_outputHold->start(holdMs);
+}
+
 void SpawnedProcessRunner::dropOutput()
 {
+    if (m_outputHold)
+        m_outputHold->stop();
     stopWatching(m_outputNotifier, m_outputFd);
     m_partialLine.clear(); // a line cut off by the child's end says nothing
 }

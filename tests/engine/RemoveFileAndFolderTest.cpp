@@ -9,6 +9,7 @@
 #include "common/LoopImage.h"
 #include "common/TestSupport.h"
 #include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -1328,4 +1329,55 @@ TEST_F(WorkerTest, StopBetweenItemsRemovedWithoutTheToolEndsTheRunAndTheProgress
         EXPECT_EQ(QDir(m_files.filePath(many)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
                   list.size() - m_delegate.endItems.size());
     }
+}
+
+TEST_F(WorkerTest, AToolAnsweringManyTimesASecondIsHeardInGroupsAndEveryLineComesBeforeItsEnd)
+{
+    // The runner leaves a busy tool's pipe alone for a few of its gaps between lines: the lines
+    // are taken several at a wake-up of this thread, never one each, and none is lost or
+    // reordered, nor comes after the tool's end.
+    constexpr int kLines = 60;
+    const QString tool = m_files.filePath(QStringLiteral("pacer"));
+    QFile script(tool);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    // It waits 2 ms between lines on a pipe that stays silent, without starting a program.
+    script.write("#!/bin/bash\nmkfifo \"$0.quiet\" && exec 9<>\"$0.quiet\" || exit 1\nfor ((i = 0; i < " +
+                 QByteArray::number(kLines) + "; i++)); do echo \"$i ok\"; read -r -t 0.002 -u 9; done\nexit 3\n");
+    script.close();
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    std::unique_ptr<ProcessRunner> runner = ProcessRunner::create();
+    QElapsedTimer clock;
+    clock.start();
+    QList<QByteArray> lines;
+    std::vector<qint64> takenAt;
+    bool ended = false;
+    int linesAtEnd = -1;
+    runner->setLineHandler([&](const QByteArray &line) {
+        lines << line;
+        takenAt.push_back(clock.nsecsElapsed());
+    });
+    QObject observer;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, ProcessRunner::kTaskDidTerminateNotification,
+        [&](const Notification &) {
+            ended = true;
+            linesAtEnd = int(lines.size());
+        },
+        runner.get());
+    ASSERT_TRUE(runner->launch(tool, {}));
+    runner->closeInput();
+    ASSERT_TRUE(waitUntil([&] { return ended; }, 20000));
+    NotificationCenter::defaultCenter().removeObserver(&observer);
+    ASSERT_EQ(lines.size(), kLines);
+    EXPECT_EQ(linesAtEnd, kLines) << "every line was handed over before the end";
+    for (int i = 0; i < kLines; ++i)
+        EXPECT_EQ(lines[i], QByteArray::number(i) + " ok");
+    EXPECT_EQ(runner->exitCode(), 3);
+    // Lines handed over at one wake-up come within microseconds of each other; the tool wrote
+    // them at least 2 ms apart.
+    int wakeUps = 1;
+    for (size_t i = 1; i < takenAt.size(); ++i)
+        wakeUps += takenAt[i] - takenAt[i - 1] > 500000 ? 1 : 0;
+    EXPECT_LT(wakeUps, kLines / 2) << "the lines were taken one at a time";
 }
