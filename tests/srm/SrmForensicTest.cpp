@@ -27,8 +27,10 @@ QByteArray newMarker()
     return "NULLWELL-MARKER-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
 }
 
-// Writes the marker file (prepare may add to it), erases it with the command, and answers whether
-// the marker is still in the image (or an error text through skip).
+// Writes the marker file, erases it with the command, and answers whether the marker is still in
+// the image (or an error text through skip). With prepare the file starts empty and prepare puts
+// the marker where it wants it: content written and then cut off could reach the disk first (the
+// machine writes dirty pages back whenever it likes) and stay in blocks no eraser can reach.
 bool markerSurvives(const QStringList &command, QString &skip, const QStringList &mkfsOptions = {},
                     const std::function<bool(const QString &path, const QByteArray &marker)> &prepare = {})
 {
@@ -40,7 +42,7 @@ bool markerSurvives(const QStringList &command, QString &skip, const QStringList
     }
     const QByteArray marker = newMarker();
     const QString path = image.mountPoint() + QStringLiteral("/marked.txt");
-    writeFile(path, QByteArray(marker + '\n').repeated(2000));
+    writeFile(path, prepare ? QByteArray() : QByteArray(marker + '\n').repeated(2000));
     if (prepare && !prepare(path, marker)) {
         skip = QStringLiteral("cannot prepare the file");
         return true;
@@ -103,9 +105,7 @@ TEST(SrmForensic, ExtendedAttributeValuesAreNotLeftOnTheDevice)
         return ::setxattr(name.constData(), "user.short", shortValue.constData(),
                           std::size_t(shortValue.size()), 0) == 0 &&
                ::setxattr(name.constData(), "user.long", longValue.constData(), std::size_t(longValue.size()),
-                          0) == 0 &&
-               // The file's data must not be what the search finds.
-               ::truncate(name.constData(), 0) == 0;
+                          0) == 0;
     };
 
     QString skip;
