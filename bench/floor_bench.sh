@@ -12,8 +12,9 @@
 #   batch   srm -fsvrz --batch alone, fed every file's "<device> <inode> 1 <path>" at once as the
 #           window feeds it (BATCH=0 leaves it out; the emptied folders are removed untimed)
 #   base    BASELINE_SRM=path/to/srm, an earlier build of the tool, the same way (when given)
-#   app     the application through its main window (bench_window erase, timed from the drop to
-#           the result pane; APP=0 leaves it out); "app's srm" is the tool's own time in those runs
+#   app     the application through its main window (bench_window erase, timed from the drop onto
+#           the shown and drawn window to the result pane; APP=0 leaves it out); "app's srm" is the
+#           tool's own time in those runs
 #   baseapp BASELINE_WINDOW=path/to/bench_window of an earlier build, the same way (when given)
 # Prints the median seconds of each, each tool's median over the floor's, and every round's time
 # (a shared disk makes single rounds stray).
