@@ -9,15 +9,20 @@
 //
 // The built bundle's resources are copied to a temporary bundle (the run's history goes there) and
 // the settings are temporary too, with the one-pass method ("-fsvrz": one random pass, then zeros).
-// With SRM_TIMES=FILE, the bundle's srm runs under /usr/bin/time, which appends the tool's own
-// seconds (elapsed, user, system) to FILE: the tool's time under the window, beside its time alone.
-// SRM_WRAP="COMMAND ARGS" (with SRM_TIMES) runs the tool under that command inside the timing, e.g.
-// "perf trace -s -o FILE" for its system calls, or a program reading its /proc/PID/schedstat.
+// With SRM_TIMES=FILE, each run of the tool appends its own seconds (elapsed, user, system) to FILE:
+// the tool's time under the window, beside its time alone. They are taken by the window's runner
+// itself, so the window's child is the tool, as in the application.
+// SRM_WRAP="COMMAND ARGS" (with SRM_TIMES) runs the tool under /usr/bin/time and that command
+// instead, e.g. "perf trace -s -o FILE" for its system calls, or a program reading its
+// /proc/PID/schedstat; the window's child is then the wrapper, and whatever it does for its child
+// (keeping off its processor) reaches the wrapper instead of the tool.
 
 #include "ApplicationModal.h"
 #include "BenchBundle.h"
 #include "MainWindowController.h"
 #include "ShredProgressWindowController.h"
+#include "SpawnedProcessRunner.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
@@ -37,6 +42,7 @@
 #include <utility>
 #include <fcntl.h>
 #include <random>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -98,6 +104,46 @@ void showAsAPersonSeesIt(MainWindowController &controller)
     while (shown.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
+
+// The real runner, appending its child's seconds (elapsed, user, system) to a file when it ends.
+class TimedRunner : public SpawnedProcessRunner
+{
+public:
+    explicit TimedRunner(QString file) : m_file(std::move(file)) {}
+    ~TimedRunner() override { NotificationCenter::defaultCenter().removeObserver(this); }
+
+    bool launch(const QString &program, const QStringList &arguments) override
+    {
+        ::getrusage(RUSAGE_CHILDREN, &m_before);
+        m_clock.start();
+        NotificationCenter::defaultCenter().addObserver(
+            this, ProcessRunner::kTaskDidTerminateNotification, [this](const Notification &) { note(); }, this);
+        return SpawnedProcessRunner::launch(program, arguments);
+    }
+
+private:
+    static double seconds(const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
+    // Posted once the child has been collected, so its times are among the children's.
+    void note()
+    {
+        struct rusage after
+        {
+        };
+        ::getrusage(RUSAGE_CHILDREN, &after);
+        QFile out(m_file);
+        if (!out.open(QIODevice::Append))
+            return;
+        out.write(QByteArray::number(double(m_clock.nsecsElapsed()) / 1e9, 'f', 3) + ' ' +
+                  QByteArray::number(seconds(after.ru_utime) - seconds(m_before.ru_utime), 'f', 3) + ' ' +
+                  QByteArray::number(seconds(after.ru_stime) - seconds(m_before.ru_stime), 'f', 3) + '\n');
+    }
+
+    QString m_file;
+    QElapsedTimer m_clock;
+    struct rusage m_before
+    {
+    };
+};
 
 int erase(const QString &folder)
 {
@@ -194,7 +240,9 @@ int main(int argc, char **argv)
         return 1;
     }
     Bundle::setMainBundleOverride(bundle);
-    if (const QString times = qEnvironmentVariable("SRM_TIMES"); !times.isEmpty()) {
+    if (const QString times = qEnvironmentVariable("SRM_TIMES"); !times.isEmpty() && qgetenv("SRM_WRAP").isEmpty()) {
+        ProcessRunner::setFactory([times] { return std::make_unique<TimedRunner>(times); });
+    } else if (!times.isEmpty()) {
         const QString srm = bundle + QStringLiteral("/Contents/Resources/srm");
         QFile script(srm);
         if (!QFile::rename(srm, srm + QStringLiteral(".timed")) || !script.open(QIODevice::WriteOnly)) {
@@ -211,6 +259,7 @@ int main(int argc, char **argv)
         status = erase(QString::fromLocal8Bit(argv[2]));
     else if (mode == QStringLiteral("add"))
         status = add(app.arguments().mid(2));
+    ProcessRunner::setFactory({});
     UserDefaults::setStandardOverride(nullptr);
     Bundle::setMainBundleOverride(QString());
     return status;

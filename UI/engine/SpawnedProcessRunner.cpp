@@ -24,6 +24,7 @@ extern char **environ;
 SpawnedProcessRunner::~SpawnedProcessRunner()
 {
     // Never leave a child behind, and never post from a half-destroyed runner.
+    m_processor.reset();
     delete m_watcher;
     m_watcher = nullptr;
     dropInput();
@@ -124,6 +125,7 @@ bool SpawnedProcessRunner::launch(const QString &program, const QStringList &arg
         connect(m_inputNotifier, &QSocketNotifier::activated, this, [this] { flushInput(); });
         m_outputNotifier = new QSocketNotifier(qintptr(m_outputFd.get()), QSocketNotifier::Read, this);
         connect(m_outputNotifier, &QSocketNotifier::activated, this, [this] { readOutput(); });
+        m_processor = std::make_unique<ProcessorAvoidance>(pid);
         m_outputHold = new QTimer(this);
         m_outputHold->setSingleShot(true);
         m_outputHold->setTimerType(Qt::PreciseTimer);
@@ -220,6 +222,8 @@ void SpawnedProcessRunner::holdOutput(qsizetype lines)
 {
     if (lines == 0 || !m_outputNotifier)
         return;
+    if (m_processor)
+        m_processor->follow();
     const bool first = !m_sinceLastLines.isValid();
     const double gapMs = first ? -1 : double(m_sinceLastLines.nsecsElapsed()) / 1e6 / double(lines);
     m_sinceLastLines.start();
@@ -305,6 +309,7 @@ bool SpawnedProcessRunner::reap()
     if (done == 0)
         return false;
     m_pid = -1;
+    m_processor.reset(); // the thread's own processors back
     if (m_watcher) {
         // Off before its descriptor closes, or the event loop would go on polling a closed one.
         if (auto *notifier = qobject_cast<QSocketNotifier *>(m_watcher))

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "ProcessRunner.h"
+#include "ProcessorAvoidance.h"
 #include "base/Descriptor.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
+
+#include <memory>
 
 #include <sys/types.h>
 
@@ -23,6 +26,8 @@ class QTimer;
 // A line written into a pipe nobody waits on costs the child next to nothing, while every
 // wake-up of this thread cost the child a cross-processor wake and often its processor for a
 // while. Its end is still seen at once, and every line it wrote is handed over before it.
+// While such a child runs, this thread also keeps off the processor the child works on (see
+// ProcessorAvoidance).
 class SpawnedProcessRunner : public ProcessRunner
 {
     Q_OBJECT
@@ -70,6 +75,7 @@ private:
     QTimer *m_outputHold = nullptr;
     QElapsedTimer m_sinceLastLines;
     double m_lineGapMs = -1; // the average time between lines so far; negative before any
+    std::unique_ptr<ProcessorAvoidance> m_processor; // while a child that talks runs
     base::Descriptor m_errorFd;
     QSocketNotifier *m_errorNotifier = nullptr;
     QByteArray m_partialError;

@@ -21,12 +21,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSemaphore>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <csignal>
 #include <fcntl.h>
+#include <sched.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -1346,6 +1348,15 @@ TEST_F(WorkerTest, AToolAnsweringManyTimesASecondIsHeardInGroupsAndEveryLineCome
     script.close();
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    // While it runs, this thread keeps off the processor the tool is on (the last it may use).
+    cpu_set_t ours;
+    CPU_ZERO(&ours);
+    ASSERT_EQ(sched_getaffinity(0, sizeof ours, &ours), 0);
+    int toolsProcessor = -1;
+    for (int processor = 0; processor < CPU_SETSIZE && CPU_COUNT(&ours) > 1; ++processor)
+        toolsProcessor = CPU_ISSET(processor, &ours) ? processor : toolsProcessor;
+    bool keptOff = false;
+
     std::unique_ptr<ProcessRunner> runner = ProcessRunner::create();
     QElapsedTimer clock;
     clock.start();
@@ -1356,6 +1367,10 @@ TEST_F(WorkerTest, AToolAnsweringManyTimesASecondIsHeardInGroupsAndEveryLineCome
     runner->setLineHandler([&](const QByteArray &line) {
         lines << line;
         takenAt.push_back(clock.nsecsElapsed());
+        cpu_set_t now;
+        CPU_ZERO(&now);
+        keptOff = keptOff || (sched_getaffinity(0, sizeof now, &now) == 0 && toolsProcessor >= 0 &&
+                              !CPU_ISSET(toolsProcessor, &now) && CPU_COUNT(&now) == CPU_COUNT(&ours) - 1);
     });
     QObject observer;
     NotificationCenter::defaultCenter().addObserver(
@@ -1365,10 +1380,22 @@ TEST_F(WorkerTest, AToolAnsweringManyTimesASecondIsHeardInGroupsAndEveryLineCome
             linesAtEnd = int(lines.size());
         },
         runner.get());
-    ASSERT_TRUE(runner->launch(tool, {}));
+    const QString taskset = QStandardPaths::findExecutable(QStringLiteral("taskset"));
+    if (taskset.isEmpty())
+        toolsProcessor = -1;
+    if (toolsProcessor >= 0)
+        ASSERT_TRUE(runner->launch(taskset, {QStringLiteral("-c"), QString::number(toolsProcessor), tool}));
+    else
+        ASSERT_TRUE(runner->launch(tool, {}));
     runner->closeInput();
     ASSERT_TRUE(waitUntil([&] { return ended; }, 20000));
     NotificationCenter::defaultCenter().removeObserver(&observer);
+    cpu_set_t after;
+    CPU_ZERO(&after);
+    ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
+    EXPECT_TRUE(CPU_EQUAL(&after, &ours)) << "the thread has its own processors back once the tool ended";
+    if (toolsProcessor >= 0)
+        EXPECT_TRUE(keptOff) << "the thread went on sharing the tool's processor";
     ASSERT_EQ(lines.size(), kLines);
     EXPECT_EQ(linesAtEnd, kLines) << "every line was handed over before the end";
     for (int i = 0; i < kLines; ++i)
