@@ -30,6 +30,7 @@ long long nowMs()
 ProcessorAvoidance::ProcessorAvoidance(pid_t child) : m_child(child)
 {
     CPU_ZERO(&m_original);
+    CPU_ZERO(&m_everAvoided);
 }
 
 ProcessorAvoidance::~ProcessorAvoidance()
@@ -106,6 +107,7 @@ void ProcessorAvoidance::follow()
         return;
     }
     m_avoided = processor;
+    CPU_SET(processor, &m_everAvoided);
 }
 
 void ProcessorAvoidance::release()
@@ -113,18 +115,21 @@ void ProcessorAvoidance::release()
     if (!m_owner)
         return;
     if (m_avoided >= 0) {
-        cpu_set_t narrowed = m_original;
-        CPU_CLR(m_avoided, &narrowed);
         ::sched_setaffinity(m_thread, sizeof m_original, &m_original);
-        // Threads started by this one meanwhile were born with its narrower set: theirs comes
-        // back as well.
+        // Threads started by this one meanwhile were born with one of its narrower sets (the
+        // original less one processor it left to the child): theirs comes back as well.
         if (DIR *tasks = ::opendir("/proc/self/task")) {
             while (const dirent *task = ::readdir(tasks)) {
                 const pid_t id = pid_t(std::strtol(task->d_name, nullptr, 10));
                 cpu_set_t set;
                 CPU_ZERO(&set);
-                if (id > 0 && id != m_thread && ::sched_getaffinity(id, sizeof set, &set) == 0 &&
-                    CPU_EQUAL(&set, &narrowed))
+                if (id <= 0 || id == m_thread || ::sched_getaffinity(id, sizeof set, &set) != 0)
+                    continue;
+                cpu_set_t missing;
+                CPU_XOR(&missing, &set, &m_original);
+                cpu_set_t left;
+                CPU_AND(&left, &missing, &m_everAvoided);
+                if (CPU_COUNT(&missing) == 1 && CPU_EQUAL(&left, &missing))
                     ::sched_setaffinity(id, sizeof m_original, &m_original);
             }
             ::closedir(tasks);

@@ -38,6 +38,7 @@ private:
     pid_t m_child;
     pid_t m_thread = 0;
     cpu_set_t m_original;
+    cpu_set_t m_everAvoided; // every processor left to the child so far
     int m_avoided = -1;
     bool m_disabled = false;
     bool m_owner = false;

@@ -33,16 +33,18 @@ int lastOf(const cpu_set_t &set)
     return -1;
 }
 
-// A sleeping child kept on one processor, under a name that has spaces and parentheses in it.
+// A child kept on one processor, waking every few milliseconds (so that the processor it is on is
+// the one it was moved to), under a name that has spaces and parentheses in it.
 class PinnedChild
 {
 public:
     PinnedChild(const QTemporaryDir &folder, int processor, const QString &name)
     {
         const QString path = folder.filePath(name);
-        QFile::link(QStringLiteral("/bin/sleep"), path);
-        m_process.start(QStringLiteral("taskset"), {QStringLiteral("-c"), QString::number(processor), path,
-                                                     QStringLiteral("30")});
+        QFile::link(QStringLiteral("/bin/sh"), path);
+        m_process.start(QStringLiteral("taskset"),
+                        {QStringLiteral("-c"), QString::number(processor), path, QStringLiteral("-c"),
+                         QStringLiteral("while :; do sleep 0.005; done")});
         m_started = m_process.waitForStarted() &&
                     testsupport::waitUntil(
                         [&] {
@@ -57,6 +59,14 @@ public:
         m_process.waitForFinished();
     }
     bool started() const { return m_started; }
+    bool moveTo(int processor)
+    {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        CPU_SET(processor, &set);
+        return sched_setaffinity(pid(), sizeof set, &set) == 0 &&
+               testsupport::waitUntil([&] { return ProcessorAvoidance::processorOf(pid()) == processor; }, 5000);
+    }
     pid_t pid() const { return pid_t(m_process.processId()); }
 
 private:
@@ -100,6 +110,17 @@ TEST(ProcessorAvoidance, TheThreadLeavesTheChildsProcessorAndGetsItsOwnSetBack)
         second.release();
         now = threadProcessors();
         EXPECT_FALSE(CPU_ISSET(theirs, &now));
+
+        // The child moves: the thread follows, leaving it the new processor and taking back the old.
+        int other = -1;
+        for (int processor = 0; processor < CPU_SETSIZE && other < 0; ++processor)
+            other = CPU_ISSET(processor, &original) && processor != theirs ? processor : -1;
+        EXPECT_TRUE(child.moveTo(other));
+        std::this_thread::sleep_for(std::chrono::milliseconds(ProcessorAvoidance::kIntervalMs + 10));
+        avoidance.follow();
+        now = threadProcessors();
+        EXPECT_FALSE(CPU_ISSET(other, &now));
+        EXPECT_TRUE(CPU_ISSET(theirs, &now));
     }
     cpu_set_t after = threadProcessors();
     EXPECT_TRUE(CPU_EQUAL(&after, &original)) << "the thread's own processors came back";
@@ -112,6 +133,7 @@ TEST(ProcessorAvoidance, TheThreadLeavesTheChildsProcessorAndGetsItsOwnSetBack)
     helper.join();
 
     // A thread already kept off the child's processor is never widened to it.
+    ASSERT_TRUE(child.moveTo(theirs));
     cpu_set_t narrower = original;
     CPU_CLR(theirs, &narrower);
     ASSERT_EQ(sched_setaffinity(0, sizeof narrower, &narrower), 0);
