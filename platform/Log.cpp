@@ -1,11 +1,11 @@
 #include "platform/Log.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QMutex>
 
 #include <cstdarg>
 #include <cstdio>
+#include <ctime>
 #include <unistd.h>
 
 namespace platform {
@@ -23,11 +23,27 @@ LogSink &currentSink()
     return sink;
 }
 
+// The local time to the millisecond, as "yyyy-MM-dd HH:mm:ss.zzz". From the C library rather than
+// QDateTime: the program's first line is written before anything else has set up Qt's time zone
+// and locale, which would cost the start about half a millisecond for this one stamp.
+QString localTimeStamp()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    if (!localtime_r(&now.tv_sec, &local))
+        return QString();
+    char text[40];
+    const size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    std::snprintf(text + length, sizeof text - length, ".%03ld", long(now.tv_nsec / 1000000));
+    return QString::fromLatin1(text);
+}
+
 void writeToStandardError(const QString &line)
 {
     const QString name = QCoreApplication::instance() ? QCoreApplication::applicationName()
                                                       : QStringLiteral("nullwell");
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QString stamp = localTimeStamp();
     const QByteArray text =
         QStringLiteral("%1 %2[%3] %4\n").arg(stamp, name).arg(::getpid()).arg(line).toUtf8();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);

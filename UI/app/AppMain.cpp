@@ -128,10 +128,12 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
-    // Drawn and asked for on threads of their own while the first window is built.
-    ImageLibrary::prepareApplicationIcon();
-    ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
+    // Asked for and drawn on one side thread while the first window is built, in the order the
+    // window needs them: the answer at its construction, the images at its first picture, the
+    // icon once the loop runs.
     TCImageWindow::prepareCompositorAnswer();
+    ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
+    ImageLibrary::prepareApplicationIcon();
     BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     // Before the application object goes: its font database destroys the configuration, and

@@ -1,5 +1,7 @@
 #include "ImageLibrary.h"
 
+#include "StartUpQueue.h"
+
 #include "Theme.h"
 #include "platform/Bundle.h"
 
@@ -163,7 +165,7 @@ void ImageLibrary::prepareApplicationIcon()
         return;
     icon.path = path;
     icon.images = path.isEmpty() ? std::shared_future<QList<QImage>>()
-                                 : std::async(std::launch::async, [path] { return drawIcon(path); }).share();
+                                 : StartUpQueue::submit([path] { return drawIcon(path); }).share();
 }
 
 QString ImageLibrary::filePath(const QString &name)
@@ -291,7 +293,7 @@ void ImageLibrary::prepareImages(const QStringList &names)
         return;
     QThread *gui = QCoreApplication::instance()->thread();
     try {
-        preparing() = std::async(std::launch::async, [drawings, ratio, gui] {
+        preparing() = StartUpQueue::submit([drawings, ratio, gui] {
             for (Drawing &drawing : *drawings) {
                 auto renderer = std::make_shared<QSvgRenderer>(drawing.path);
                 // Drawn from on the GUI thread from now on, as a document parsed there would be.

@@ -29,10 +29,10 @@ public:
     static qreal screenRatio();
     // The application's icon at the sizes desktops ask for; empty when the bundle lacks it.
     static QIcon applicationIcon();
-    // Starts drawing that icon on a thread of its own, so that the first window need not wait
-    // for it. Does nothing before the GUI application object exists.
+    // Starts drawing that icon on the start's side thread (StartUpQueue), so that the first
+    // window need not wait for it. Does nothing before the GUI application object exists.
     static void prepareApplicationIcon();
-    // Starts drawing these SVG images as imageNamed() would, on a thread of its own, so that a
+    // Starts drawing these SVG images as imageNamed() would, on the start's side thread, so that a
     // window built meanwhile finds them drawn (and their documents parsed for draw()). Does
     // nothing before the GUI application object exists; an image asked for before it is drawn
     // there is drawn on request. finishPreparing() waits for the whole lot, before the

@@ -5,6 +5,7 @@
 #include "JXTitlebarContainer.h"
 #include "JXTitlebarView.h"
 #include "KitGeometry.h"
+#include "StartUpQueue.h"
 #include "TCStandardWindowButtonArt.h"
 #include "TCWindowButton.h"
 #include "TCWindowEdge.h"
@@ -138,7 +139,8 @@ void TCImageWindow::prepareCompositorAnswer()
     settleCompositorAnswer();
     xcb_connection_t *connection = displayConnection();
     try {
-        preparedCompositorAnswer() = std::async(std::launch::async, ownerOfCompositingSelection, connection);
+        preparedCompositorAnswer() =
+            StartUpQueue::submit([connection] { return ownerOfCompositingSelection(connection); });
     } catch (const std::system_error &) {
         // No thread to be had: the window asks itself.
     }

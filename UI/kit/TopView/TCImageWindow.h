@@ -158,8 +158,9 @@ public:
     // Whether the desktop composites translucent windows; tests replace the probe.
     static bool hasCompositor();
     static void setCompositorProbe(std::function<bool()> probe);
-    // Asks the display server on a thread of its own while the first window is built (two round
-    // trips it would otherwise wait for); that window takes the answer, later ones ask afresh.
+    // Asks the display server on the start's side thread while the first window is built (two
+    // round trips it would otherwise wait for); that window takes the answer, later ones ask
+    // afresh.
     // The question is settled before the application object, and its connection, goes.
     static void prepareCompositorAnswer();
     static void settleCompositorAnswer();
