@@ -1,11 +1,10 @@
 #include "AddPane.h"
 
 #include "AddView.h"
+#include "DashedFrameView.h"
 #include "KitGeometry.h"
 #include "Theme.h"
 #include "WindowPaneBuilder.h"
-
-#include <QLabel>
 
 AddPane::AddPane(const QSize &size, QWidget *parent)
     : DragView(parent)
@@ -14,10 +13,9 @@ AddPane::AddPane(const QSize &size, QWidget *parent)
 
     m_dropZone = new DragView(this);
     kit::setBottomLeftFrame(m_dropZone, QRectF(40, 40, 490, 360));
-    auto *zone = new QLabel(m_dropZone);
+    auto *zone = new DashedFrameView(2.0, 14.0, m_dropZone);
     zone->setGeometry(0, 0, 490, 360);
-    zone->setStyleSheet(QStringLiteral("border: 2px dashed %1; border-radius: 14px; background: %2;")
-                            .arg(theme::mainDropZoneBorder().name(), theme::mainDropZoneFill().name()));
+    zone->setColors(theme::mainDropZoneBorder(), theme::mainDropZoneFill());
     zone->setAttribute(Qt::WA_TransparentForMouseEvents);
     WindowPaneBuilder::makeImage(m_dropZone, QRectF(197, 200, 96, 96), theme::kMainDropImage);
     WindowPaneBuilder::makeLabel(m_dropZone, QRectF(20, 150, 450, 30), tr("Drag files and folders here"),
