@@ -1,13 +1,19 @@
-#include "TCStandardWindowButtonArt.h"
 #include "TCWindowButton.h"
+#include "ImageLibrary.h"
+#include "TCStandardWindowButtonArt.h"
 #include "TCWindowButtonGroup.h"
 #include "TCWindowNotifications.h"
+#include "Theme.h"
 #include "platform/NotificationCenter.h"
 
 #include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -60,8 +66,8 @@ TEST(TCWindowButtonGroupTest, countingAndItsNotification)
     QObject observer;
     int posts = 0;
     NotificationCenter::defaultCenter().addObserver(
-        &observer, TCWindowButtonGroup::DidUpdateRolloverStateNotification, [&posts](const Notification &) { ++posts; },
-        &group);
+        &observer, TCWindowButtonGroup::DidUpdateRolloverStateNotification,
+        [&posts](const Notification &) { ++posts; }, &group);
 
     group.setNumberOfCaptures(0);
     group.setNumberOfCaptures(-1);
@@ -119,6 +125,38 @@ TEST(TCWindowButtonTest, imageFollowsWindowStateAndPointer)
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_TRUE(shows(button, button->activeImage()));
+}
+
+TEST(TCWindowButtonTest, aLookIsDrawnOnceWhenFirstNeededAndAStoredOneIsNeverDrawn)
+{
+    QWidget window;
+    auto *button = new TCWindowButton(QSize(12, 12), QStringLiteral("drawn when needed"), &window);
+    std::map<TCWindowButton::Look, int> drawn;
+    button->setLookSource([&drawn](TCWindowButton::Look look) {
+        ++drawn[look];
+        return solid(std::array{Qt::red, Qt::gray, Qt::lightGray, Qt::yellow, Qt::darkRed}[size_t(look)]);
+    });
+    button->setActiveImage(solid(Qt::green));
+    button->group()->resetMouseCaptures();
+    button->updateImage();
+    // Only what shows has been drawn.
+    EXPECT_EQ(drawn, (std::map<TCWindowButton::Look, int>{{TCWindowButton::ActiveNotKey, 1}}));
+    EXPECT_EQ(button->displayedImage().toImage().pixelColor(0, 0), QColor(Qt::gray));
+
+    for (int hover = 0; hover < 2; ++hover) {
+        button->mouseEntered();
+        EXPECT_TRUE(shows(button, button->rolloverImage()));
+        button->mouseExited();
+    }
+    EXPECT_EQ(drawn[TCWindowButton::Rollover], 1);
+    EXPECT_EQ(button->rolloverImage().toImage().pixelColor(0, 0), QColor(Qt::yellow));
+    // A stored look is the one shown, and the source is never asked for it.
+    button->setEnabled(false);
+    button->setEnabled(true);
+    EXPECT_TRUE(shows(button, button->activeImage()));
+    EXPECT_EQ(button->activeImage().toImage().pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(drawn.count(TCWindowButton::Active), 0u);
+    EXPECT_EQ(drawn[TCWindowButton::Inactive], 1);
 }
 
 TEST(TCWindowButtonTest, storingAnImageChangesNothingOnScreen)
@@ -183,7 +221,8 @@ TEST(TCWindowButtonTest, fullScreenHidesAndResets)
     button->group()->resetMouseCaptures();
     button->mouseEntered();
     QWidget elsewhere;
-    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &elsewhere);
+    NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen,
+                                                         &elsewhere);
     EXPECT_FALSE(button->isHidden());
     NotificationCenter::defaultCenter().postNotification(windownotifications::WillEnterFullScreen, &window);
     EXPECT_TRUE(button->isHidden());
@@ -227,7 +266,8 @@ TEST(TCStandardWindowButtonArtTest, everyLookIsDrawnAndDistinct)
                           TCStandardWindowButtonArt::Inactive, TCStandardWindowButtonArt::Rollover,
                           TCStandardWindowButtonArt::Pressed}) {
             const QImage image =
-                TCStandardWindowButtonArt::image(TCStandardWindowButtonArt::Type(type), look, 12, 2.0).toImage();
+                TCStandardWindowButtonArt::image(TCStandardWindowButtonArt::Type(type), look, 12, 2.0)
+                    .toImage();
             EXPECT_EQ(image.size(), QSize(24, 24));
             EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0); // round, not square
             EXPECT_EQ(image.pixelColor(12, 12).alpha(), 255);
@@ -235,6 +275,24 @@ TEST(TCStandardWindowButtonArtTest, everyLookIsDrawnAndDistinct)
                 EXPECT_NE(image, other);
             looks << image;
         }
+    }
+}
+
+TEST(TCStandardWindowButtonArtTest, aMadeButtonGetsEachLookOfItsType)
+{
+    using Art = TCStandardWindowButtonArt;
+    for (int type = 0; type <= 2; ++type) {
+        std::unique_ptr<TCWindowButton> button(Art::makeButton(Art::Type(type), QString(), nullptr));
+        const auto drawn = [type](Art::Look look) {
+            return Art::image(Art::Type(type), look, theme::kWindowButtonDiameter,
+                              ImageLibrary::screenRatio())
+                .toImage();
+        };
+        EXPECT_EQ(button->activeImage().toImage(), drawn(Art::Active)) << type;
+        EXPECT_EQ(button->activeNotKeyWindowImage().toImage(), drawn(Art::ActiveNotKey)) << type;
+        EXPECT_EQ(button->inactiveImage().toImage(), drawn(Art::Inactive)) << type;
+        EXPECT_EQ(button->rolloverImage().toImage(), drawn(Art::Rollover)) << type;
+        EXPECT_EQ(button->pressedImage().toImage(), drawn(Art::Pressed)) << type;
     }
 }
 

@@ -27,7 +27,8 @@ void drawSymbol(QPainter &painter, TCStandardWindowButtonArt::Type type, qreal d
 {
     const qreal c = diameter / 2.0;
     const qreal arm = diameter * 0.22;
-    QPen pen(theme::windowButtonSymbolColor(), qMax<qreal>(1.0, diameter / 12.0), Qt::SolidLine, Qt::RoundCap);
+    QPen pen(theme::windowButtonSymbolColor(), qMax<qreal>(1.0, diameter / 12.0), Qt::SolidLine,
+             Qt::RoundCap);
     painter.setPen(pen);
     switch (type) {
     case TCStandardWindowButtonArt::Close:
@@ -72,16 +73,20 @@ QPixmap TCStandardWindowButtonArt::image(Type type, Look look, int diameter, qre
     return pixmap;
 }
 
-TCWindowButton *TCStandardWindowButtonArt::makeButton(Type type, const QString &groupIdentifier, QWidget *parent)
+TCWindowButton *TCStandardWindowButtonArt::makeButton(Type type, const QString &groupIdentifier,
+                                                      QWidget *parent)
 {
     const int diameter = theme::kWindowButtonDiameter;
     const qreal ratio = ImageLibrary::screenRatio();
     auto *button = new TCWindowButton(QSize(diameter, diameter), groupIdentifier, parent);
-    button->setActiveImage(image(type, Active, diameter, ratio));
-    button->setActiveNotKeyWindowImage(image(type, ActiveNotKey, diameter, ratio));
-    button->setInactiveImage(image(type, Inactive, diameter, ratio));
-    button->setRolloverImage(image(type, Rollover, diameter, ratio));
-    button->setPressedImage(image(type, Pressed, diameter, ratio));
+    // The looks follow the button's own order.
+    static_assert(
+        int(TCWindowButton::Pressed) == int(Pressed) && int(TCWindowButton::Rollover) == int(Rollover) &&
+        int(TCWindowButton::Inactive) == int(Inactive) &&
+        int(TCWindowButton::ActiveNotKey) == int(ActiveNotKey) && int(TCWindowButton::Active) == int(Active));
+    button->setLookSource([type, diameter, ratio](TCWindowButton::Look look) {
+        return image(type, Look(look), diameter, ratio);
+    });
     button->updateImage();
     return button;
 }

@@ -16,6 +16,6 @@ public:
 
     // The image of one look at the given size in points, for the given device pixel ratio.
     static QPixmap image(Type type, Look look, int diameter, qreal devicePixelRatio);
-    // A window button of the type with every look set, in the given group.
+    // A window button of the type in the given group, each look drawn when it is first needed.
     static TCWindowButton *makeButton(Type type, const QString &groupIdentifier, QWidget *parent);
 };

@@ -78,7 +78,7 @@ QWidget *TCWindowButton::hostWindow() const
 
 void TCWindowButton::updateActiveImage()
 {
-    setImage(isKeyWindow() ? m_activeImage : m_activeNotKeyWindowImage);
+    setImage(look(isKeyWindow() ? Active : ActiveNotKey));
 }
 
 void TCWindowButton::updateImage()
@@ -86,15 +86,33 @@ void TCWindowButton::updateImage()
     if (isEnabled())
         updateActiveImage();
     else
-        setImage(m_inactiveImage);
+        setImage(look(Inactive));
 }
 
 void TCWindowButton::updateRollOverImage()
 {
     if (group()->shouldDisplayRollOver() && isEnabled())
-        setImage(m_rolloverImage);
+        setImage(look(Rollover));
     else
         updateImage();
+}
+
+const QPixmap &TCWindowButton::look(Look which) const
+{
+    std::optional<QPixmap> &image = m_looks[size_t(which)];
+    if (!image) {
+        // Nothing to draw it with yet: shown as nothing, and drawn once a source is given.
+        static const QPixmap none;
+        if (!m_lookSource)
+            return none;
+        image = m_lookSource(which);
+    }
+    return *image;
+}
+
+void TCWindowButton::setLook(Look which, const QPixmap &image)
+{
+    m_looks[size_t(which)] = image;
 }
 
 void TCWindowButton::setImage(const QPixmap &image)
@@ -105,7 +123,7 @@ void TCWindowButton::setImage(const QPixmap &image)
 
 void TCWindowButton::paintEvent(QPaintEvent *)
 {
-    const QPixmap &image = isDown() && !m_pressedImage.isNull() ? m_pressedImage : m_displayedImage;
+    const QPixmap &image = isDown() && !look(Pressed).isNull() ? look(Pressed) : m_displayedImage;
     if (image.isNull())
         return;
     QPainter painter(this);
@@ -123,7 +141,7 @@ void TCWindowButton::changeEvent(QEvent *event)
 {
     QAbstractButton::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
-        setImage(isEnabled() ? m_activeImage : m_inactiveImage);
+        setImage(look(isEnabled() ? Active : Inactive));
 }
 
 bool TCWindowButton::event(QEvent *event)

@@ -4,7 +4,10 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
+
+#include <array>
 #include <functional>
+#include <optional>
 
 class TCWindowButtonGroup;
 
@@ -28,17 +31,22 @@ public:
     QString groupIdentifier() const { return m_groupIdentifier; }
     TCWindowButtonGroup *group() const;
 
+    enum Look { Active, ActiveNotKey, Inactive, Rollover, Pressed };
+
     // Storing an image changes nothing on screen; the next state change shows it.
-    QPixmap activeImage() const { return m_activeImage; }
-    void setActiveImage(const QPixmap &image) { m_activeImage = image; }
-    QPixmap activeNotKeyWindowImage() const { return m_activeNotKeyWindowImage; }
-    void setActiveNotKeyWindowImage(const QPixmap &image) { m_activeNotKeyWindowImage = image; }
-    QPixmap inactiveImage() const { return m_inactiveImage; }
-    void setInactiveImage(const QPixmap &image) { m_inactiveImage = image; }
-    QPixmap rolloverImage() const { return m_rolloverImage; }
-    void setRolloverImage(const QPixmap &image) { m_rolloverImage = image; }
-    QPixmap pressedImage() const { return m_pressedImage; }
-    void setPressedImage(const QPixmap &image) { m_pressedImage = image; }
+    QPixmap activeImage() const { return look(Active); }
+    void setActiveImage(const QPixmap &image) { setLook(Active, image); }
+    QPixmap activeNotKeyWindowImage() const { return look(ActiveNotKey); }
+    void setActiveNotKeyWindowImage(const QPixmap &image) { setLook(ActiveNotKey, image); }
+    QPixmap inactiveImage() const { return look(Inactive); }
+    void setInactiveImage(const QPixmap &image) { setLook(Inactive, image); }
+    QPixmap rolloverImage() const { return look(Rollover); }
+    void setRolloverImage(const QPixmap &image) { setLook(Rollover, image); }
+    QPixmap pressedImage() const { return look(Pressed); }
+    void setPressedImage(const QPixmap &image) { setLook(Pressed, image); }
+    // Draws each look not set the first time it is needed: a window's buttons then draw only what
+    // its first picture shows (three of fifteen images), and the rest on the first hover or press.
+    void setLookSource(std::function<QPixmap(Look)> source) { m_lookSource = std::move(source); }
 
     // What the button shows when not held down.
     QPixmap displayedImage() const { return m_displayedImage; }
@@ -66,6 +74,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    const QPixmap &look(Look which) const;
+    void setLook(Look which, const QPixmap &image);
     void setImage(const QPixmap &image);
     void windowChanged();
     void watchWindowHandle();
@@ -78,11 +88,9 @@ private:
     QWidget *hostWindow() const;
 
     QString m_groupIdentifier;
-    QPixmap m_activeImage;
-    QPixmap m_activeNotKeyWindowImage;
-    QPixmap m_inactiveImage;
-    QPixmap m_rolloverImage;
-    QPixmap m_pressedImage;
+    // By Look; drawn by the source when first asked for unless set.
+    mutable std::array<std::optional<QPixmap>, 5> m_looks;
+    std::function<QPixmap(Look)> m_lookSource;
     QPixmap m_displayedImage;
     QRect m_mouseTrackingArea;
     std::function<void()> m_action;
