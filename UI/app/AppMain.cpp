@@ -5,6 +5,7 @@
 #include "ImageLibrary.h"
 #include "MainWindowController.h"
 #include "MyNSApplication.h"
+#include "StartUpQueue.h"
 #include "TCImageWindow.h"
 #include "VQAppDelegate.h"
 #include "platform/Bundle.h"
@@ -129,12 +130,12 @@ int NullwellMain(int argc, char *argv[])
         application = std::make_unique<QApplication>(argc, argv);
     }
     // Asked for and drawn on one side thread while the first window is built, in the order the
-    // window needs them: the answer at its construction, the images at its first picture, the
-    // icon once the loop runs.
+    // window needs them: the answer at its construction, the sleep prevention as soon as it is
+    // mapped, the images at its first picture, the icon once the loop runs.
     TCImageWindow::prepareCompositorAnswer();
+    BeginPreventSleep();
     ImageLibrary::prepareImages(MainWindowController::firstPictureImages());
     ImageLibrary::prepareApplicationIcon();
-    BeginPreventSleep();
     const int result = appmain::NSApplicationMain(argc, argv);
     // Before the application object goes: its font database destroys the configuration, and
     // documents are parsed with its fonts.
@@ -167,7 +168,7 @@ void BeginPreventSleep()
     // reports are only for systems that offer none. Chosen here: a test's replacement applies to
     // the thread as well.
     PowerAssertion *power = &PowerAssertion::shared();
-    pendingAssertion = std::async(std::launch::async, [power] {
+    pendingAssertion = StartUpQueue::submit([power] {
         PowerAssertion::AssertionID id = 0;
         const int status = power->createWithName(PowerAssertion::kPreventUserIdleDisplaySleep,
                                                  PowerAssertion::kLevelOn, appmain::kAssertionName, &id);

@@ -54,7 +54,7 @@ QHash<QString, std::shared_ptr<QSvgRenderer>> &renderers()
     return parsed;
 }
 
-// Images drawn ahead on a thread of their own, by cache key; each is ready once drawn there.
+// Images drawn ahead on the start's side thread, by cache key; each is ready once drawn there.
 QHash<QString, std::shared_future<QImage>> &preparedImages()
 {
     static QHash<QString, std::shared_future<QImage>> prepared;
@@ -85,7 +85,7 @@ QImage renderedAt(QSvgRenderer &renderer, qreal ratio)
     return image;
 }
 
-// The application's icon at the sizes desktops ask for, drawn on a thread of its own.
+// The application's icon at the sizes desktops ask for, drawn on the start's side thread.
 struct IconImages
 {
     QString path;
