@@ -112,6 +112,10 @@ void VQAppDelegate::runRootWindow()
         // Its panes are laid out for one size: the desktop may neither stretch nor maximise it.
         m_mainWindow->window()->setResizable(false);
         installMenuButton();
+        // Centred before it is first shown as well: a window moved once it is on the screen is
+        // shown where the desktop first put it and then jumps, and the display server copies its
+        // pixels across before the first picture.
+        WindowPaneBuilder::center(m_mainWindow->window());
         m_mainWindow->showWindow();
     }
     WindowPaneBuilder::center(m_mainWindow->window());

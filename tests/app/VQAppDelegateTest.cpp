@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHash>
+#include <QScreen>
 #include <QTimer>
 
 #include <atomic>
@@ -78,16 +80,40 @@ protected:
     dialogs::ModalRecorder m_modal;
 };
 
+// The position of each top-level window at its first show.
+class ShowPositions : public QObject
+{
+public:
+    QHash<QObject *, QPoint> positions;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Show && widget && widget->isWindow() && !positions.contains(watched))
+            positions.insert(watched, widget->pos());
+        return false;
+    }
+};
+
 } // namespace
 
 TEST_F(AppDelegateTest, LaunchingShowsTheMainWindowOnceWithTheMenuButton)
 {
     VQAppDelegate delegate;
     EXPECT_EQ(delegate.mainWindow(), nullptr);
+    // Where the main window is when it is first shown: already centred, so that it never jumps.
+    ShowPositions shown;
+    qApp->installEventFilter(&shown);
     delegate.applicationDidFinishLaunching();
+    qApp->removeEventFilter(&shown);
     MainWindowController *main = delegate.mainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->window()->isVisible());
+    ASSERT_TRUE(shown.positions.contains(main->window()));
+    const QRect available = main->window()->screen()->availableGeometry();
+    EXPECT_EQ(shown.positions.value(main->window()), main->window()->pos());
+    EXPECT_LE((main->window()->frameGeometry().center() - available.center()).manhattanLength(), 1);
     ASSERT_NE(delegate.menuButton(), nullptr);
     EXPECT_EQ(delegate.menuButton()->parentWidget(), main->window()->titleBarView());
     EXPECT_TRUE(main->window()->actions().contains(delegate.exit())) << "shortcuts work without opening the menu";
