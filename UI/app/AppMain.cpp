@@ -78,9 +78,6 @@ int NSApplicationMain(int argc, char *argv[])
     VQAppDelegate delegate;
     QTimer::singleShot(0, &delegate, [&delegate] {
         delegate.applicationDidFinishLaunching();
-        // The window is mapped: its text is drawn once the X server has exposed it, and the
-        // fonts load meanwhile.
-        FontWarmUp::begin();
         // The window is on the screen; the loop handles nothing the person does before this returns.
         FinishPreventSleep();
     });
@@ -129,6 +126,8 @@ int NullwellMain(int argc, char *argv[])
         CallerSession::adoptFromParent();
         application = std::make_unique<QApplication>(argc, argv);
     }
+    // The fonts load beside the first window's construction; its first exposure waits for them.
+    FontWarmUp::begin();
     // Asked for and drawn on one side thread while the first window is built, in the order the
     // window needs them: the answer at its construction, the sleep prevention as soon as it is
     // mapped, the images at its first picture, the icon once the loop runs.

@@ -1,5 +1,10 @@
 #include "FontWarmUp.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+
 #include <dlfcn.h>
 
 #include <chrono>
@@ -20,6 +25,22 @@ std::function<void()> &workOverride()
     static std::function<void()> work;
     return work;
 }
+
+// Waits for the load at the first exposure of any window, the moment Qt first draws text, then
+// steps aside.
+class FirstExposure : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            FontWarmUp::finish();
+            deleteLater();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -46,6 +67,13 @@ void FontWarmUp::begin()
     } catch (const std::system_error &) {
         // No thread to be had: Qt loads the configuration itself when it first needs it, as it
         // would without this.
+        return;
+    }
+    static QPointer<FirstExposure> waiting;
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application && !waiting) {
+        waiting = new FirstExposure;
+        application->installEventFilter(waiting);
     }
 }
 

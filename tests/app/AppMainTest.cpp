@@ -140,9 +140,6 @@ TEST_F(StartUp, FontsStillLoadingWhenTheLoopEndsAreInBeforeTheStartEnds)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         loaded = true;
     }));
-    // Where the real loop begins it, once the window shows.
-    m_insideLoop = [] { FontWarmUp::begin(); };
-
     EXPECT_EQ(start({"main", "en"}), 7);
     EXPECT_TRUE(loaded) << "the start ended with the fonts still loading";
 }

@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <thread>
 
 using mainwindow::MainBundle;
@@ -234,33 +235,38 @@ TEST_F(AppDelegateTest, TheApplicationLoopShowsTheMainWindowAndQuitsWithItsMenu)
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
 }
 
-TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWaitsForItAndFontsLoadAfterTheWindow)
+TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionAndFontsAreLoadingAndItsFirstPictureHasTheFonts)
 {
     BusWaitingForTheWindow bus;
     testsupport::ScopedOverride power(&PowerAssertion::setSharedOverride, &bus);
     appmain::setApplicationLoopOverride({});
-    // Fonts loaded beside the window's construction slowed it: they load once it is shown, and
-    // here take a while yet, as on a first start with cold caches.
-    std::atomic<bool> fontsBeganBeforeTheWindow = false;
+    // The fonts load beside the window's construction, and here take a while yet, as on a first
+    // start with cold caches: the window is built and shown meanwhile, and drawn once they are in.
     std::atomic<bool> fontsLoaded = false;
     testsupport::ScopedOverride fonts(&FontWarmUp::setWorkOverride, std::function<void()>([&] {
-        fontsBeganBeforeTheWindow = bus.shown.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         fontsLoaded = true;
     }));
     // The first thing the loop handles after the window appears, as a click on Erase would be.
     PowerAssertion::AssertionID heldAtFirstEvent = 0;
     bool signalled = false;
+    bool fontsAtShow = true;
+    std::optional<bool> fontsAtFirstPicture;
     EventWatcher shown([&](QObject *target, QEvent *event) {
+        if (event->type() == QEvent::Paint && !fontsAtFirstPicture && signalled &&
+            qobject_cast<QWidget *>(target) && static_cast<QWidget *>(target)->isVisible())
+            fontsAtFirstPicture = bool(fontsLoaded);
         if (signalled || event->type() != QEvent::Show || !qobject_cast<TCImageWindow *>(target))
             return;
         signalled = true;
+        fontsAtShow = fontsLoaded;
         bus.windowShown.set_value();
         QTimer::singleShot(0, [&] {
             heldAtFirstEvent = appmain::currentAssertionID();
             QCoreApplication::quit();
         });
     });
+    FontWarmUp::begin();
     BeginPreventSleep();
     char name[] = "nullwell";
     char *argv[] = {name, nullptr};
@@ -271,5 +277,7 @@ TEST_F(AppDelegateTest, TheWindowShowsWhileSleepPreventionIsAskedForAndTheLoopWa
     EXPECT_FALSE(bus.answeredBeforeTheWindow) << "the window waited for the bus";
     EXPECT_EQ(heldAtFirstEvent, BusWaitingForTheWindow::kGranted) << "an event came before the inhibitor";
     EXPECT_TRUE(fontsLoaded);
-    EXPECT_FALSE(fontsBeganBeforeTheWindow);
+    EXPECT_FALSE(fontsAtShow) << "the window waited for the fonts before it was shown";
+    ASSERT_TRUE(fontsAtFirstPicture.has_value()) << "nothing was drawn";
+    EXPECT_TRUE(*fontsAtFirstPicture) << "text was drawn before the fonts were in";
 }
