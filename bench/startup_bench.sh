@@ -10,6 +10,9 @@
 # application's over the minimal program's, and how many shared objects each loads before main.
 # "text" is the minimal program with one line of text in its window: the fonts' set-up that any
 # window showing words pays, which the empty window does not.
+# Each program's first picture (the first image it sends to the server, noted by
+# bench/first_picture_probe.so loaded into it) is timed too: a mapped window is on the screen, but
+# blank until then, and a compositing desktop shows it only once it has drawn.
 set -euo pipefail
 
 build="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
@@ -17,6 +20,7 @@ app="$(find "$build" -path '*Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS
 watch="$build/bench/first_window"
 minimal="$build/bench/minimal_window"
 [ -x "$app" ] && [ -x "$watch" ] && [ -x "$minimal" ] || { echo "build the application and the benchmarks first" >&2; exit 1; }
+[ -f "$build/bench/first_picture_probe.so" ] && export FIRST_PICTURE_PROBE="$build/bench/first_picture_probe.so"
 [ -n "${DISPLAY:-}" ] || { echo "DISPLAY must name an X server without a window manager" >&2; exit 1; }
 rounds="${ROUNDS:-15}"
 home="$(mktemp -d)"
@@ -27,7 +31,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
 tools=(minimal text app)
 [ -n "${BASELINE_APP:-}" ] && tools+=(base)
-declare -A times=()
+declare -A times=() pictures=()
 row=""
 for ((round = 0; round < rounds; round++)); do
     for ((k = 0; k < ${#tools[@]}; k++)); do
@@ -38,20 +42,29 @@ for ((round = 0; round < rounds; round++)); do
         app) t="$("$watch" "$app" 'bench*loaderflag*' 2>/dev/null)" ;;
         base) t="$("$watch" "$BASELINE_APP" 'bench*loaderflag*' 2>/dev/null)" ;;
         esac
+        read -r t p <<<"$t"
         times[$tool]+="$t "
-        row+=" $tool $t"
+        [ -n "${p:-}" ] && pictures[$tool]+="$p "
+        row+=" $tool $t${p:+/$p}"
     done
     echo "round $((round + 1)):$row"
     row=""
 done
-minimal_s="$(tr ' ' '\n' <<<"${times[minimal]}" | grep . | median)"
-line="start to first window, median of $rounds:  minimal ${minimal_s}s"
-for tool in text app base; do
-    [ -n "${times[$tool]:-}" ] || continue
-    m="$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)"
-    line+="  $tool ${m}s ($tool/minimal $(ratio "$m" "$minimal_s"))"
-done
-echo "$line"
+report() { # label, name of the array of seconds
+    local -n of="$2"
+    [ -n "${of[minimal]:-}" ] || return 0
+    local minimal_s m line
+    minimal_s="$(tr ' ' '\n' <<<"${of[minimal]}" | grep . | median)"
+    line="$1, median of $rounds:  minimal ${minimal_s}s"
+    for tool in text app base; do
+        [ -n "${of[$tool]:-}" ] || continue
+        m="$(tr ' ' '\n' <<<"${of[$tool]}" | grep . | median)"
+        line+="  $tool ${m}s ($tool/minimal $(ratio "$m" "$minimal_s"))"
+    done
+    echo "$line"
+}
+report "start to first window" times
+report "start to first picture" pictures
 # Every shared object loaded before main is searched at each of the start's symbol look-ups.
 objects="shared objects loaded at start:  minimal $(ldd "$minimal" | wc -l)  app $(ldd "$app" | wc -l)"
 [ -n "${BASELINE_APP:-}" ] && objects+="  base $(ldd "$BASELINE_APP" | wc -l)"
