@@ -72,7 +72,9 @@ void FontWarmUp::begin()
     static QPointer<FirstExposure> waiting;
     QCoreApplication *application = QCoreApplication::instance();
     if (application && !waiting) {
+        // The application's child, so that it goes with it should no window ever be exposed.
         waiting = new FirstExposure;
+        waiting->setParent(application);
         application->installEventFilter(waiting);
     }
 }
