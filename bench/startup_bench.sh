@@ -16,7 +16,7 @@
 set -euo pipefail
 
 build="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
-app="$(find "$build" -path '*Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/*' -type f -perm -u+x | head -n 1)"
+app="$(find "$build" -path '*Contents/MacOS/Ostrivan Nullwell.app/Contents/MacOS/*' -name 'Ostrivan Nullwell' -type f -perm -u+x | head -n 1)"
 watch="$build/bench/first_window"
 minimal="$build/bench/minimal_window"
 [ -x "$app" ] && [ -x "$watch" ] && [ -x "$minimal" ] || { echo "build the application and the benchmarks first" >&2; exit 1; }
