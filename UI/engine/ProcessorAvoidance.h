@@ -9,8 +9,9 @@
 // the disk's completions arrive; this thread, taking its answers and feeding it, is woken where it
 // last slept. On a virtual machine the scheduler often cannot see that the other processors are
 // idle, so both end up on the one processor and the tool waits behind this thread for each turn
-// (about a tenth of the tool's time in a run of 2,000 small files). So while the child runs, this thread leaves
-// the child's processor to it, and gets its own processors back when the child has ended.
+// (about a tenth of the tool's time in a run of 2,000 small files). So while the child runs, this
+// thread leaves the child's processor to it, and gets its own processors back when the child has
+// ended.
 //
 // Only the thread that made the first follow() is restricted, and only to fewer of the processors
 // it already had; one child at a time is followed in the whole process.

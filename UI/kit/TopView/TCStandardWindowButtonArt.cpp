@@ -79,13 +79,8 @@ TCWindowButton *TCStandardWindowButtonArt::makeButton(Type type, const QString &
     const int diameter = theme::kWindowButtonDiameter;
     const qreal ratio = ImageLibrary::screenRatio();
     auto *button = new TCWindowButton(QSize(diameter, diameter), groupIdentifier, parent);
-    // The looks follow the button's own order.
-    static_assert(
-        int(TCWindowButton::Pressed) == int(Pressed) && int(TCWindowButton::Rollover) == int(Rollover) &&
-        int(TCWindowButton::Inactive) == int(Inactive) &&
-        int(TCWindowButton::ActiveNotKey) == int(ActiveNotKey) && int(TCWindowButton::Active) == int(Active));
     button->setLookSource([type, diameter, ratio](TCWindowButton::Look look) {
-        return image(type, Look(look), diameter, ratio);
+        return image(type, look, diameter, ratio);
     });
     button->updateImage();
     return button;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "TCWindowButton.h"
+
 #include <QPixmap>
 #include <QString>
 
-class TCWindowButton;
 class QWidget;
 
 // The kit's own close, minimize and zoom buttons: small discs drawn in code, coloured while the
@@ -12,7 +13,9 @@ class TCStandardWindowButtonArt
 {
 public:
     enum Type { Close = 0, Minimize = 1, Zoom = 2 };
-    enum Look { Active, ActiveNotKey, Inactive, Rollover, Pressed };
+    // The looks are the button's own.
+    using Look = TCWindowButton::Look;
+    using enum TCWindowButton::Look;
 
     // The image of one look at the given size in points, for the given device pixel ratio.
     static QPixmap image(Type type, Look look, int diameter, qreal devicePixelRatio);
